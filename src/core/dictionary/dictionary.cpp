@@ -311,10 +311,12 @@ bool Dictionary::layOut()
     for (DBEntry* e : alarmRefs) {
         int code = e->attribute.offset;
         const DBEntry* target = nullptr;
-        for (int c : {5, 6})
-            for (const auto& candidate : records_[static_cast<int>(ValueType::UInt8)][c])
-                if (candidate.codeNumber() == code)
-                    target = &candidate;
+        // Usually categories 5 and 6; 602 Powerfail Alarm is a category 3 code.
+        for (int c = 0; c < kCategoryCount && !target; ++c)
+            if (IsConfigurationCategory(c))
+                for (const auto& candidate : records_[static_cast<int>(ValueType::UInt8)][c])
+                    if (candidate.codeNumber() == code)
+                        target = &candidate;
         if (!target) {
             error_ = "alarm attribute names no alarm code: " + e->description;
             return false;

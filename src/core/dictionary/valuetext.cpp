@@ -12,11 +12,13 @@ namespace {
 // The display format: a flag after the leading "%", "-" for text, "0" otherwise.
 std::string DisplayFormat(const DBEntry& entry)
 {
-    std::string f = entry.format;
+    const std::string& f = entry.format;
     if (f.size() < 2)
         return f;
-    f.insert(1, entry.type == ValueType::Text ? "-" : "0");
-    return f;
+    std::string out(1, f[0]);
+    out += entry.type == ValueType::Text ? '-' : '0';
+    out.append(f, 1, std::string::npos);
+    return out;
 }
 
 // An integer value widened from its stored width.
