@@ -1,5 +1,6 @@
 #include "configdoc/datafile.h"
 
+#include "common/atomicfile.h"
 #include "common/bytes.h"
 #include "common/cformat.h"
 #include "common/interaction.h"
@@ -7,9 +8,6 @@
 #include "configdoc/archive.h"
 #include "configdoc/fileheader.h"
 #include "dictionary/valuetext.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -196,29 +194,17 @@ FileResult DecodeDataFile(std::span<const std::uint8_t> bytes, CCorvaneDoc& doc,
 
 FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return {FileStatus::CannotSave, kFailedToSaveDocument, file.errorString().toStdString()};
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        std::string detail = file.errorString().toStdString();
-        file.cancelWriting();
-        return {FileStatus::CannotSave, kFailedToSaveDocument, detail};
-    }
-    if (!file.commit())
-        return {FileStatus::CannotSave, kFailedToSaveDocument, file.errorString().toStdString()};
+    IoResult io = WriteFileAtomic(path, bytes);
+    if (!io.ok)
+        return {FileStatus::CannotSave, kFailedToSaveDocument, io.error};
     return FileResult::success();
 }
 
 FileResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {FileStatus::CannotOpen, kFailedToOpenDocument, file.errorString().toStdString()};
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {FileStatus::CannotOpen, kFailedToOpenDocument, file.errorString().toStdString()};
-    bytes.assign(data.begin(), data.end());
+    IoResult io = ReadFileBytes(path, bytes);
+    if (!io.ok)
+        return {FileStatus::CannotOpen, kFailedToOpenDocument, io.error};
     return FileResult::success();
 }
 
