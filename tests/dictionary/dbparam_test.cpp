@@ -124,35 +124,34 @@ struct TextCase {
     const char* shown;
 };
 
-class ValueTextTest : public DirectoryChainTest, public ::testing::WithParamInterface<TextCase> {};
-
-TEST_P(ValueTextTest, ConvertsTextToValueAndBack)
+TEST_F(DirectoryChainTest, ConvertsTextToValueAndBack)
 {
-    const TextCase& c = GetParam();
-    DBParam& p = code(c.directory, c.code);
-    ASSERT_TRUE(p.SetValueFromText(images, c.input));
-    EXPECT_EQ(p.ValueText(images), c.shown);
+    const TextCase cases[] = {
+        {4, 402, "1.5", "01.50"},          // float32 5.2, zero-padded
+        {4, 402, "-1.5", "-1.50"},
+        {4, 402, "garbage", "00.00"},     // not a number reads as 0
+        {4, 402, "2.5e0", "02.50"},
+        {10, 705, "30", "030"},           // uint16 3.0: width digits
+        {10, 705, "40000", "40000"},      // wider than the width
+        {10, 705, "70000", "4464"},       // low 16 bits kept
+        {5, 131, "5", "05"},              // uint8 2.0
+        {5, 131, "12.7", "12"},           // leading integer only
+        {5, 131, "300", "44"},            // low byte kept
+        {5, 131, "-1", "255"},
+        {2, 201, "3", "03"},              // list code 2.2
+        {10, 721, "3232235777", "3232235777"}, // uint32 10.0
+        {10, 721, "-1", "4294967295"},
+        {5, 112, "ABCDEF", "ABC"},        // text cut at its maximum
+        {5, 114, "ab", "ab  "},           // padded to the width
+        {5, 121, "", "                     "}
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.code) + " \"" + c.input + "\"");
+        DBParam& p = code(c.directory, c.code);
+        ASSERT_TRUE(p.SetValueFromText(images, c.input));
+        EXPECT_EQ(p.ValueText(images), c.shown);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Conversions, ValueTextTest,
-    ::testing::Values(TextCase{4, 402, "1.5", "01.50"},          // float32 5.2, zero-padded
-                      TextCase{4, 402, "-1.5", "-1.50"},
-                      TextCase{4, 402, "garbage", "00.00"},     // not a number reads as 0
-                      TextCase{4, 402, "2.5e0", "02.50"},
-                      TextCase{10, 705, "30", "030"},           // uint16 3.0: width digits
-                      TextCase{10, 705, "40000", "40000"},      // wider than the width
-                      TextCase{10, 705, "70000", "4464"},       // low 16 bits kept
-                      TextCase{5, 131, "5", "05"},              // uint8 2.0
-                      TextCase{5, 131, "12.7", "12"},           // leading integer only
-                      TextCase{5, 131, "300", "44"},            // low byte kept
-                      TextCase{5, 131, "-1", "255"},
-                      TextCase{2, 201, "3", "03"},              // list code 2.2
-                      TextCase{10, 721, "3232235777", "3232235777"}, // uint32 10.0
-                      TextCase{10, 721, "-1", "4294967295"},
-                      TextCase{5, 112, "ABCDEF", "ABC"},        // text cut at its maximum
-                      TextCase{5, 114, "ab", "ab  "},           // padded to the width
-                      TextCase{5, 121, "", "                     "}));
 
 TEST_F(DirectoryChainTest, RunDataFormatsUseTheirOwnConversions)
 {

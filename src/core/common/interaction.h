@@ -13,6 +13,15 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIg
 
 enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
+// A file dialog's question.
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;           // "Text files (*.txt)|*.txt|All files (*.*)|*.*||"
+    std::string defaultName;
+    std::string defaultExtension; // ".txt"
+    bool save = false;            // a save dialog asks before overwriting
+};
+
 class Interaction {
 public:
     virtual ~Interaction() = default;
@@ -28,6 +37,12 @@ public:
     // A file name to open (save == false) or to save; none when cancelled.
     virtual std::optional<std::string> askFileName(const std::string& title,
                                                    const std::string& filter, bool save) = 0;
+
+    // The full form of the file question; by default the short one above.
+    virtual std::optional<std::string> askFile(const FileDialogRequest& request)
+    {
+        return askFileName(request.title, request.filter, request.save);
+    }
 
     // The controller access code; none when cancelled.
     virtual std::optional<std::string> askAccessCode() = 0;

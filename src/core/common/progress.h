@@ -19,6 +19,11 @@ public:
     virtual bool cancelled() const = 0;
     // Lets the window repaint and take input between steps.
     virtual void breathe() = 0;
+    // The end of the work: shows the text, turns Cancel into "&Close", beeps
+    // and waits until the person closes the window.
+    virtual void finish(const std::string& text) { setText(text); }
+    // Closes the window without waiting.
+    virtual void close() {}
 };
 
 // Shows nothing and is never cancelled.

@@ -71,6 +71,18 @@ void Settings::setDevicePath(int comPort, const std::string& path)
     store_->setValue(Key("Comm", ComKey(comPort) + "_Device"), QString::fromStdString(path));
 }
 
+namespace {
+const QString kLogFileNameKey =
+    QStringLiteral("Software/VB and VBA Program Settings/CorvaneDataTemplate/TranslogData/LogFileName");
+}
+
+std::string Settings::spreadsheetLogFileName() const { return store_->value(kLogFileNameKey).toString().toStdString(); }
+
+void Settings::setSpreadsheetLogFileName(const std::string& path)
+{
+    store_->setValue(kLogFileNameKey, QString::fromStdString(path));
+}
+
 void Settings::sync() { store_->sync(); }
 
 } // namespace corvane

@@ -56,6 +56,10 @@ public:
     std::string devicePath(int comPort) const;
     void setDevicePath(int comPort, const std::string& path);
 
+    // The transaction log file the spreadsheet template reads.
+    std::string spreadsheetLogFileName() const;
+    void setSpreadsheetLogFileName(const std::string& path);
+
     void sync();
     QSettings& store() { return *store_; }
 

@@ -4,6 +4,8 @@ namespace corvane {
 
 CCorvaneDoc::CCorvaneDoc() = default;
 
+CCorvaneDoc::~CCorvaneDoc() = default;
+
 bool CCorvaneDoc::OnNewDocument()
 {
     clearValues();

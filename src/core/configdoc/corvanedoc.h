@@ -2,6 +2,7 @@
 // The configuration document: one controller's program codes with their values
 // and security levels, and the settings that reach the controller.
 
+#include "comm/comprotocol.h"
 #include "dictionary/directorychain.h"
 #include "dictionary/valueimages.h"
 
@@ -39,6 +40,7 @@ public:
 class CCorvaneDoc {
 public:
     CCorvaneDoc();
+    ~CCorvaneDoc();
     CCorvaneDoc(const CCorvaneDoc&) = delete;
     CCorvaneDoc& operator=(const CCorvaneDoc&) = delete;
 
@@ -72,6 +74,7 @@ public:
     // Carried through the data file unchanged.
     std::int32_t reservedWord = 0;
     // Owned and updated by the link layer.
+    std::unique_ptr<ComProtocol> protocol;
     std::int32_t connectionState = NotContacted;
     float controllerRevision = -1.0f;
 

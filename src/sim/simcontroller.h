@@ -1,0 +1,79 @@
+#pragma once
+// A controller at firmware revision 0.03 as seen through its command set: one
+// unframed command text in, one unframed reply text out.
+
+#include "configdoc/corvanedoc.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::sim {
+
+inline constexpr std::uint32_t kFirmwareCrc = 0xDF69BBA8; // revision 0.03
+inline constexpr unsigned kMaxBatches = 9;
+
+// A command the controller answers with "NO14" whatever it holds.
+struct RejectRule {
+    std::string command;  // a command code ("XV"): every request with it
+    std::string mnemonic; // else PV and PC of a code of this directory mnemonic
+    int code = -1;        // -1: every code of the mnemonic
+};
+
+// "SY:111", "P2:*" (PV and PC of codes) or "XV:*" (a whole command); none when malformed.
+std::optional<RejectRule> ParseRejectRule(std::string_view spec);
+
+struct SimConfig {
+    std::uint32_t firmwareCrc = kFirmwareCrc;
+    bool refuseProgram = false; // every PC and XC answers NO95
+    unsigned events = 5;
+    unsigned audits = 5;
+    unsigned transactions = 3;
+    unsigned batches = 2;       // per transaction, at most kMaxBatches
+    bool userData = true;       // TU answers with archived user data
+    std::vector<RejectRule> rejects;
+};
+
+class SimController {
+public:
+    explicit SimController(SimConfig config = {});
+    SimController(const SimController&) = delete;
+    SimController& operator=(const SimController&) = delete;
+
+    // The reply text to one command text.
+    std::string answer(std::string_view command);
+
+    bool programMode() const { return programMode_; }
+    CCorvaneDoc& doc() { return doc_; }
+    const CCorvaneDoc& doc() const { return doc_; }
+    const SimConfig& config() const { return config_; }
+
+    // Called on every "LO", after program mode has ended.
+    std::function<void()> onLogOff;
+
+private:
+    struct Lookup {
+        bool knownMnemonic = false;
+        DBParam* param = nullptr;
+    };
+    Lookup find(std::string_view mnemonic, int code);
+    bool rejected(std::string_view mnemonic, int code) const;
+    void refreshClock();
+
+    std::string readValue(std::string_view args);
+    std::string readLevel(std::string_view args);
+    std::string writeValue(std::string_view command, std::string_view args);
+    std::string writeLevel(std::string_view command, std::string_view args);
+    std::string logEntry(std::string_view code, std::string_view args);
+    std::string transactionEntry(std::string_view code, std::string_view args);
+    std::string batchEntry(std::string_view args);
+
+    SimConfig config_;
+    CCorvaneDoc doc_;
+    bool programMode_ = false;
+};
+
+} // namespace corvane::sim
