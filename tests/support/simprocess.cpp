@@ -1,0 +1,121 @@
+#include "support/simprocess.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace corvane::testing {
+
+bool SimProcess::start(const std::vector<std::string>& args)
+{
+    stop();
+    char logTemplate[] = "/tmp/pellion-sim-log-XXXXXX";
+    int logFd = mkstemp(logTemplate);
+    if (logFd < 0) {
+        error_ = "cannot create the request log";
+        return false;
+    }
+    close(logFd);
+    logPath_ = logTemplate;
+
+    std::vector<std::string> all{CORVANE_SIM};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back("--log");
+    all.push_back(logPath_);
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int out[2];
+    if (pipe(out) != 0) {
+        error_ = "pipe failed";
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (rc != 0) {
+        close(out[0]);
+        error_ = std::string("cannot start pellion-sim: ") + std::strerror(rc);
+        return false;
+    }
+    pid_ = pid;
+
+    // The first line says where it listens.
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{out[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0)
+            continue;
+        char buf[256];
+        const ssize_t n = read(out[0], buf, sizeof buf);
+        if (n <= 0)
+            break;
+        line.append(buf, static_cast<std::size_t>(n));
+    }
+    close(out[0]);
+    line = line.substr(0, line.find('\n'));
+    if (line.rfind("listening tcp 127.0.0.1:", 0) == 0) {
+        tcpPort_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + 24));
+        return true;
+    }
+    if (line.rfind("listening pty ", 0) == 0) {
+        devicePath_ = line.substr(14);
+        return true;
+    }
+    if (line.rfind("listening device ", 0) == 0) {
+        devicePath_ = line.substr(17);
+        return true;
+    }
+    error_ = "pellion-sim did not start: \"" + line + "\"";
+    stop();
+    return false;
+}
+
+int SimProcess::stop()
+{
+    if (pid_ < 0)
+        return -1;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    if (!logPath_.empty())
+        std::remove(logPath_.c_str());
+    logPath_.clear();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> SimProcess::requests() const
+{
+    std::vector<std::string> lines;
+    std::ifstream in(logPath_);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void SimProcess::clearRequests() const
+{
+    std::ofstream(logPath_, std::ios::trunc);
+}
+
+} // namespace corvane::testing
