@@ -1,0 +1,9 @@
+// corvane: the desktop application.
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    return 0;
+}
