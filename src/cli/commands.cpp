@@ -2,6 +2,7 @@
 
 #include "args.h"
 #include "clidoc.h"
+#include "linkcommands.h"
 #include "records.h"
 
 #include "common/cformat.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace corvane::cli {
 namespace {
@@ -392,6 +394,15 @@ const Command& CommandNamed(std::string_view name)
 
 } // namespace
 
-std::span<const Command> Commands() { return kCommands; }
+std::span<const Command> Commands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> commands(std::begin(kCommands), std::end(kCommands));
+        const auto link = LinkCommands();
+        commands.insert(commands.end(), link.begin(), link.end());
+        return commands;
+    }();
+    return all;
+}
 
 } // namespace corvane::cli

@@ -1,4 +1,5 @@
-// corvane-cli: reads and edits configuration data files (.mlb) from the command line.
+// corvane-cli: reads and edits configuration data files (.mlb) from the command line,
+// and moves their values to and from a controller.
 
 #include "clidoc.h"
 #include "commands.h"
@@ -21,7 +22,9 @@ void PrintUsage()
         text += line + std::string(command.summary) + "\n";
     }
     text += "\nDIR is a directory number 0-23 or its name (\"Wild Stream Meter\", \"Recipe 5\"); CODE is the code "
-            "number.\nRun \"corvane-cli COMMAND --help\" for the details of a command.\n";
+            "number.\nLINK OPTIONS (--tcp, --com, --device, --line, --terminal, --mini, --address, --timeout,\n"
+            "--on-error) replace the link the file stores; see \"corvane-cli contact --help\".\n"
+            "Run \"corvane-cli COMMAND --help\" for the details of a command.\n";
     std::fputs(text.c_str(), stdout);
 }
 

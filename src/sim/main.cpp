@@ -46,7 +46,8 @@ Controller:
   --no-user-data        TU answers NO37
   --refuse-program      every PC and XC answers NO95
   --reject SPEC         answer NO14; SPEC is MN:CODE or MN:* (PV and PC of codes,
-                        e.g. SY:111, P2:301) or CMD:* (every request, e.g. XV:*); repeatable
+                        e.g. SY:111, P2:301), CMD:* (every request, e.g. XV:*) or
+                        CMD:N (requests whose first argument is N, e.g. ER:2); repeatable
 
 Faults:
   --delay-ms N          wait N ms before every reply
@@ -194,7 +195,7 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
             if (takeValue())
                 rule = ParseRejectRule(value);
             if (!rule)
-                return bad("needs MN:CODE, MN:* or CMD:*");
+                return bad("needs MN:CODE, MN:*, CMD:* or CMD:N");
             o.config.rejects.push_back(*rule);
         } else if (name == "--delay-ms") {
             auto n = number(600000);

@@ -114,6 +114,11 @@ std::optional<RejectRule> ParseRejectRule(std::string_view spec)
         return rule;
     }
     auto code = ParseUnsigned(tail);
+    if (!mnemonic && code) {
+        rule.command = head;
+        rule.argument = std::to_string(*code);
+        return rule;
+    }
     if (!mnemonic || !code || *code > 999)
         return std::nullopt;
     rule.mnemonic = head;
@@ -184,13 +189,14 @@ std::string SimController::answer(std::string_view command)
     if (command.size() < 2)
         return kInvalidCommand;
     const std::string_view code = command.substr(0, 2);
-    for (const RejectRule& r : config_.rejects)
-        if (r.command == code)
-            return kCodeNotUsed;
     if (command.size() > 2 && command[2] != ' ')
         return kInvalidCommand;
     const bool bare = command.size() == 2;
     const std::string_view args = bare ? std::string_view() : command.substr(3);
+    const std::string_view firstArgument = args.substr(0, args.find(' '));
+    for (const RejectRule& r : config_.rejects)
+        if (r.command == code && (r.argument.empty() || ParseUnsigned(firstArgument) == ParseUnsigned(r.argument)))
+            return kCodeNotUsed;
 
     if (code == "PV")
         return readValue(args);

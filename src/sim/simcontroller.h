@@ -18,12 +18,14 @@ inline constexpr unsigned kMaxBatches = 9;
 
 // A command the controller answers with "NO14" whatever it holds.
 struct RejectRule {
-    std::string command;  // a command code ("XV"): every request with it
+    std::string command;  // a command code ("XV"): every request with it,
+    std::string argument; // or, when set, those whose first argument is this ("ER 2")
     std::string mnemonic; // else PV and PC of a code of this directory mnemonic
     int code = -1;        // -1: every code of the mnemonic
 };
 
-// "SY:111", "P2:*" (PV and PC of codes) or "XV:*" (a whole command); none when malformed.
+// "SY:111", "P2:*" (PV and PC of codes), "XV:*" (a whole command) or "ER:2"
+// (a command with this first argument); none when malformed.
 std::optional<RejectRule> ParseRejectRule(std::string_view spec);
 
 struct SimConfig {

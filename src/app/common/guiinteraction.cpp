@@ -2,6 +2,7 @@
 
 #include "device/passworddialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -48,7 +49,32 @@ Answer ToAnswer(int button)
     }
 }
 
+// While a message is up, the arrow replaces a wait cursor of the operation that asks.
+struct ArrowCursor {
+    bool pushed = QApplication::overrideCursor() != nullptr;
+    ArrowCursor()
+    {
+        if (pushed)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowCursor()
+    {
+        if (pushed)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowCursor(const ArrowCursor&) = delete;
+    ArrowCursor& operator=(const ArrowCursor&) = delete;
+};
+
 } // namespace
+
+QWidget* GuiInteraction::owner() const
+{
+    // A progress window that locks the others owns the questions asked under it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return parent_;
+}
 
 QString MessageCaption(const std::string& caption)
 {
@@ -73,13 +99,15 @@ QString QtFileFilter(const std::string& filter)
 
 void GuiInteraction::showMessage(const std::string& text, const std::string& caption, MessageIcon icon)
 {
-    QMessageBox box(ToIcon(icon), MessageCaption(caption), QString::fromStdString(text), QMessageBox::Ok, parent_);
+    ArrowCursor arrow;
+    QMessageBox box(ToIcon(icon), MessageCaption(caption), QString::fromStdString(text), QMessageBox::Ok, owner());
     box.exec();
 }
 
 Answer GuiInteraction::ask(const std::string& text, const std::string& caption, Buttons buttons, MessageIcon icon)
 {
-    QMessageBox box(ToIcon(icon), MessageCaption(caption), QString::fromStdString(text), ToButtons(buttons), parent_);
+    ArrowCursor arrow;
+    QMessageBox box(ToIcon(icon), MessageCaption(caption), QString::fromStdString(text), ToButtons(buttons), owner());
     return ToAnswer(box.exec());
 }
 
@@ -94,7 +122,8 @@ std::optional<std::string> GuiInteraction::askFileName(const std::string& title,
 
 std::optional<std::string> GuiInteraction::askFile(const FileDialogRequest& request)
 {
-    QFileDialog dialog(parent_, QString::fromStdString(request.title));
+    ArrowCursor arrow;
+    QFileDialog dialog(owner(), QString::fromStdString(request.title));
     dialog.setNameFilter(QtFileFilter(request.filter));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -109,7 +138,8 @@ std::optional<std::string> GuiInteraction::askFile(const FileDialogRequest& requ
 
 std::optional<std::string> GuiInteraction::askAccessCode()
 {
-    CPasswordDialog dialog(parent_);
+    ArrowCursor arrow;
+    CPasswordDialog dialog(owner());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     std::string code = dialog.takeAccessCode();

@@ -21,6 +21,8 @@ public:
     std::optional<std::string> askAccessCode() override;
 
 private:
+    QWidget* owner() const;
+
     QPointer<QWidget> parent_;
 };
 

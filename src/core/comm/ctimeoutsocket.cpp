@@ -45,7 +45,7 @@ int CTimeoutSocket::waitFor(short events, int timeoutMs)
         pollfd p{fd_, events, 0};
         int r = ::poll(&p, 1, 0);
         if (r == 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0)
                 return 0;
             PumpEvents();

@@ -177,7 +177,7 @@ int SerialPort::readByte(std::uint8_t& byte)
             setSystemError(errno);
             return -1;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return 0;
         pollfd p{fd, POLLIN, 0};
@@ -193,7 +193,7 @@ int SerialPort::readByte(std::uint8_t& byte)
         // POLLHUP with no data (the other side of a pseudo-terminal closed)
         // reads as silence until the deadline.
         if (r > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN)) {
-            const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            const auto rest = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (rest > 0)
                 ::poll(nullptr, 0, static_cast<int>(std::min<long long>(rest, 20)));
         }

@@ -23,6 +23,7 @@ public:
     SerialPort(int comNumber, const LineSettings& line, const std::string& devicePath);
     ~SerialPort() override;
 
+    using ComStream::Write;
     int Write(const std::uint8_t* data, std::size_t length) override;
     int Read(std::uint8_t* buffer, std::size_t length, int terminator) override;
     void Flush() override;

@@ -14,6 +14,7 @@ public:
     // Connects at once, waiting at most connectTimeoutMs plus one second.
     TCPPort(const std::string& host, std::uint16_t tcpPort, int connectTimeoutMs = 10000);
 
+    using ComStream::Write;
     int Write(const std::uint8_t* data, std::size_t length) override;
     int Read(std::uint8_t* buffer, std::size_t length, int terminator) override;
     void Flush() override {}

@@ -133,10 +133,14 @@ LogTransferResult LogToFile(LogKind kind, CCorvaneDoc& doc, ControllerLink& link
                 break;
             if (status == StatusOk) {
                 std::fputs(From(reply, kTransactionPosition).c_str(), file);
+                // Archived user data follows a comma unless the controller has none;
+                // data that could not be read stays empty after its comma.
                 std::string data;
-                if (Exchange(protocol, CFormat("TU %u", n), data) == StatusOk) {
+                const int dataStatus = Exchange(protocol, CFormat("TU %u", n), data);
+                if (dataStatus != -1 && dataStatus != StatusRejected) {
                     std::fputc(',', file);
-                    std::fputs(From(data, kTransactionPosition).c_str(), file);
+                    if (dataStatus == StatusOk)
+                        std::fputs(From(data, kTransactionPosition).c_str(), file);
                 }
                 std::fputc('\n', file);
                 for (int batch = 1;; ++batch) {
