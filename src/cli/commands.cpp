@@ -3,6 +3,7 @@
 #include "args.h"
 #include "clidoc.h"
 #include "linkcommands.h"
+#include "terminalcommands.h"
 #include "records.h"
 
 #include "common/cformat.h"
@@ -400,6 +401,8 @@ std::span<const Command> Commands()
         std::vector<Command> commands(std::begin(kCommands), std::end(kCommands));
         const auto link = LinkCommands();
         commands.insert(commands.end(), link.begin(), link.end());
+        const auto terminal = TerminalCommands();
+        commands.insert(commands.end(), terminal.begin(), terminal.end());
         return commands;
     }();
     return all;

@@ -3,6 +3,7 @@
 #include "args.h"
 #include "clidoc.h"
 #include "linkoptions.h"
+#include "linksession.h"
 
 #include "comm/portstatus.h"
 #include "comm/replycodes.h"
@@ -35,83 +36,6 @@ int Fail(const std::string& message)
     return kExitFailure;
 }
 
-// Everything one controller command works with. The document (and its port)
-// is destroyed first, while the link it points to still exists.
-struct Session {
-    explicit Session(ErrorPolicy policy) : ui(policy), link(settings, ui), progress(ui) {}
-
-    Settings settings;
-    LinkInteraction ui;
-    ControllerLink link;
-    QuietProgress progress;
-    std::unique_ptr<CCorvaneDoc> doc = std::make_unique<CCorvaneDoc>();
-    StoredLink stored;
-    NoShell shell;
-};
-
-// Parses the arguments, loads the data file and applies the link options.
-// Returns the exit code when the command is to stop here.
-std::optional<int> Open(std::string_view name, std::span<const std::string> args,
-                        std::initializer_list<OptionSpec> extra, std::size_t positionals, std::size_t fileIndex,
-                        bool forRewrite, ParsedArgs& parsed, std::unique_ptr<Session>& session)
-{
-    const Command& command = LinkCommandNamed(name);
-    const auto specs = LinkOptionSpecs(extra);
-    parsed = ParseArgs(args, specs);
-    if (parsed.help) {
-        PrintOut("Usage: corvane-cli " + std::string(command.synopsis) + "\n\n" + std::string(command.help) +
-                 kLinkOptionsHelp);
-        return kExitOk;
-    }
-    std::string problem = parsed.error;
-    if (problem.empty() && parsed.positional.size() < positionals)
-        problem = "missing arguments";
-    if (problem.empty() && parsed.positional.size() > positionals)
-        problem = "too many arguments";
-    if (!problem.empty())
-        return Fail("corvane-cli " + std::string(name) + ": " + problem + ". Usage: corvane-cli " +
-                    std::string(command.synopsis));
-    LinkOptions options;
-    if (auto error = ParseLinkOptions(parsed, options))
-        return Fail(*error);
-    session = std::make_unique<Session>(options.onError);
-    const std::string& path = parsed.positional[fileIndex];
-    if (auto error = forRewrite ? LoadFileForRewrite(path, *session->doc) : LoadFile(path, *session->doc))
-        return Fail(*error);
-    if (auto error = ApplyLinkOptions(options, *session->doc, session->link, session->stored))
-        return Fail(*error);
-    session->doc->setConnectionHooks(&session->link);
-    return std::nullopt;
-}
-
-// Why the controller could not be reached, as one line.
-std::string NoContactLine(const Session& s)
-{
-    const CCorvaneDoc& doc = *s.doc;
-    if (!doc.protocol)
-        return CFormat("COM%d has a stored framing that is neither terminal nor minicomputer; give --terminal or "
-                       "--mini.",
-                       doc.commPort);
-    if (!doc.protocol->IsOpen()) {
-        if (const auto* tcp = dynamic_cast<const TCPPort*>(doc.protocol->port()))
-            return CFormat("%s (%s:%d: %s)", PortStatusText(StatusCannotOpen).c_str(), tcp->host().c_str(),
-                           tcp->portNumber, tcp->connectError().c_str());
-        return PortStatusText(StatusCannotOpen) + " (" +
-               s.link.overrides.devicePath.value_or(s.settings.devicePath(doc.commPort)) + ")";
-    }
-    return "Pellion.net not responding (" + doc.protocol->LinkText() + ")";
-}
-
-// The first contact, as after loading the file; false (and the line printed)
-// when the controller does not answer.
-bool Reach(Session& s, bool skipAccessTest)
-{
-    if (s.link.Contact(*s.doc, skipAccessTest) >= ReadAccess)
-        return true;
-    PrintError(NoContactLine(s));
-    return false;
-}
-
 // --dir for read and dump.
 std::optional<int> SelectFolder(const ParsedArgs& a, CCorvaneDoc& doc, bool& folder)
 {
@@ -134,7 +58,7 @@ int RunContact(std::span<const std::string> args)
 {
     ParsedArgs a;
     std::unique_ptr<Session> s;
-    if (auto exit = Open("contact", args, {}, 1, 0, false, a, s))
+    if (auto exit = Open(LinkCommandNamed("contact"), args, {}, 1, 0, false, a, s))
         return *exit;
     CCorvaneDoc& doc = *s->doc;
     const int state = s->link.Contact(doc, false);
@@ -154,7 +78,7 @@ int RunRead(std::span<const std::string> args)
 {
     ParsedArgs a;
     std::unique_ptr<Session> s;
-    if (auto exit = Open("read", args, {{"dir", true}}, 1, 0, true, a, s))
+    if (auto exit = Open(LinkCommandNamed("read"), args, {{"dir", true}}, 1, 0, true, a, s))
         return *exit;
     CCorvaneDoc& doc = *s->doc;
     bool folder = false;
@@ -181,7 +105,7 @@ int RunDump(std::span<const std::string> args)
 {
     ParsedArgs a;
     std::unique_ptr<Session> s;
-    if (auto exit = Open("dump", args, {{"dir", true}}, 1, 0, false, a, s))
+    if (auto exit = Open(LinkCommandNamed("dump"), args, {{"dir", true}}, 1, 0, false, a, s))
         return *exit;
     CCorvaneDoc& doc = *s->doc;
     bool folder = false;
@@ -222,7 +146,7 @@ int RunLogs(std::span<const std::string> args)
             arg = "--output";
     ParsedArgs a;
     std::unique_ptr<Session> s;
-    if (auto exit = Open("logs", spelled, {{"output", true}}, 2, 1, false, a, s))
+    if (auto exit = Open(LinkCommandNamed("logs"), spelled, {{"output", true}}, 2, 1, false, a, s))
         return *exit;
     const auto kind = ParseLogKind(a.positional[0]);
     if (!kind)
@@ -261,7 +185,7 @@ int RunSend(std::span<const std::string> args)
 {
     ParsedArgs a;
     std::unique_ptr<Session> s;
-    if (auto exit = Open("send", args, {}, 2, 0, false, a, s))
+    if (auto exit = Open(LinkCommandNamed("send"), args, {}, 2, 0, false, a, s))
         return *exit;
     CCorvaneDoc& doc = *s->doc;
     s->link.OpenConnection(doc);

@@ -1,5 +1,7 @@
 #include "terminal/macro.h"
 
+#include "terminal/pathcase.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -47,13 +49,13 @@ std::string_view MacroErrorText(int code)
 
 bool CMacro::Load(const std::string& name)
 {
-    std::string path = name;
+    std::string path = ResolvePathIgnoringCase(name);
     if (!Exists(path)) {
         if (name.find('.') != std::string::npos) {
             errorCode = MacroFileNotFound;
             return false;
         }
-        path = name + ".MAC";
+        path = ResolvePathIgnoringCase(name + ".MAC");
         if (!Exists(path)) {
             errorCode = MacroFileNotFound;
             return false;

@@ -1,6 +1,7 @@
 #include "terminal/terminallog.h"
 
 #include "common/cformat.h"
+#include "terminal/pathcase.h"
 
 namespace corvane {
 
@@ -23,10 +24,11 @@ bool TerminalLog::open(const std::string& path)
     close();
     if (path.empty())
         return false;
-    file_ = std::fopen(path.c_str(), "wb");
+    const std::string resolved = ResolvePathIgnoringCase(path, true);
+    file_ = std::fopen(resolved.c_str(), "wb");
     if (!file_)
         return false;
-    path_ = path;
+    path_ = resolved;
     write(LogStartedLine(std::time(nullptr)));
     return true;
 }

@@ -357,8 +357,12 @@ void TerminalSession::Play(const std::string& line)
             log.close();
     }
     AppendOutput(LineFormat::Keyword);
-    if (runningMacro_)
+    if (runningMacro_) {
         ++Shared().macroDepth;
+    } else {
+        macroFailed_ = false;
+        macroCancelled_ = false;
+    }
     auto* macro = new CMacro(runningMacro_);
     runningMacro_ = macro;
     if (macro->Load(name))
@@ -381,6 +385,8 @@ void TerminalSession::EndRunningMacro()
     if (!macro)
         return;
     runningMacro_ = macro->parentMacro;
+    if ((macro->errorCode != MacroNoError && macro->errorCode != MacroEndOfFile) || !macro->readError().empty())
+        macroFailed_ = true;
     delete macro;
     SharedTerminalState& shared = Shared();
     if (shared.macroDepth > 0)
@@ -389,6 +395,8 @@ void TerminalSession::EndRunningMacro()
 
 void TerminalSession::cancelMacros()
 {
+    if (runningMacro_)
+        macroCancelled_ = true;
     while (runningMacro_)
         EndRunningMacro();
     inputLine_.clear();

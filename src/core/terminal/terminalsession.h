@@ -90,6 +90,11 @@ public:
     // Cancels every running macro, as the progress window's Cancel does.
     void cancelMacros();
 
+    // How the macros started by the last top-level PLAY ended: one of them
+    // failed (not found, unreadable, a GOTO to a missing label), or Cancel.
+    bool macroFailed() const { return macroFailed_; }
+    bool macroCancelled() const { return macroCancelled_; }
+
     // Process-wide: the nesting depth of macros started from macros.
     static int macroDepth();
     // Closes the terminal log (when a terminal window closes).
@@ -118,6 +123,8 @@ private:
     CMacro* runningMacro_ = nullptr;
     bool quietExchange_ = false; // no message boxes for failed exchanges
     bool closing_ = false;
+    bool macroFailed_ = false;
+    bool macroCancelled_ = false;
     std::shared_ptr<bool> alive_;
 };
 
