@@ -44,6 +44,11 @@ Controller:
   --transactions N      latest transaction number (default 3)
   --batches N           batches per transaction, 0-9 (default 2)
   --no-user-data        TU answers NO37
+  --status LIST         successive EQ replies, comma-separated, six flag characters
+                        each (0x40 plus the flag bits, e.g. @@@@@@,A@@@@@); the last
+                        one repeats (default @@@@@@). RS names the flags set.
+  --report TEXT         the report sent after an accepted PT ("\f" and "\n" stand
+                        for a form feed and CR LF; default a short transaction report)
   --refuse-program      every PC and XC answers NO95
   --reject SPEC         answer NO14; SPEC is MN:CODE or MN:* (PV and PC of codes,
                         e.g. SY:111, P2:301), CMD:* (every request, e.g. XV:*) or
@@ -181,6 +186,29 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
                 return bad("needs a number");
             (name == "--events" ? o.config.events : name == "--audits" ? o.config.audits : o.config.transactions) =
                 static_cast<unsigned>(*n);
+        } else if (name == "--status") {
+            if (!takeValue())
+                return bad("needs a list of replies");
+            o.config.statusReplies.clear();
+            const std::string list = value;
+            for (std::size_t start = 0;;) {
+                const std::size_t comma = list.find(',', start);
+                o.config.statusReplies.push_back(list.substr(start, comma - start));
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+        } else if (name == "--report") {
+            if (!takeValue())
+                return bad("needs the report text");
+            std::string text;
+            for (std::size_t k = 0; k < value.size(); ++k) {
+                if (value[k] == '\\' && k + 1 < value.size() && (value[k + 1] == 'f' || value[k + 1] == 'n'))
+                    text += value[++k] == 'f' ? std::string("\f") : std::string("\r\n");
+                else
+                    text += value[k];
+            }
+            o.config.report = text;
         } else if (name == "--batches") {
             auto n = number(kMaxBatches);
             if (!n)

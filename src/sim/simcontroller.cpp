@@ -1,6 +1,7 @@
 #include "simcontroller.h"
 
 #include "common/cformat.h"
+#include "terminal/waitflags.h"
 
 #include <algorithm>
 #include <array>
@@ -184,6 +185,36 @@ bool SimController::rejected(std::string_view mnemonic, int code) const
     });
 }
 
+std::string SimConfig::DefaultReport()
+{
+    return "        TRANSACTION REPORT\r\n"
+           "Transaction     003\r\n"
+           "Recipe          01 UNLEADED\r\n"
+           "Gross volume    1234.5\r\n"
+           "\f\r\n";
+}
+
+std::string SimController::status()
+{
+    const auto& replies = config_.statusReplies;
+    if (replies.empty())
+        return "@@@@@@";
+    const std::string& reply = replies[std::min(statusIndex_, replies.size() - 1)];
+    ++statusIndex_;
+    return reply;
+}
+
+std::string SimController::statusCodes()
+{
+    const auto& replies = config_.statusReplies;
+    const std::string flags = replies.empty() ? "@@@@@@" : replies[std::min(statusIndex_, replies.size() - 1)];
+    std::string text = "RS";
+    for (const WaitFlag& flag : kWaitFlags)
+        if (WaitFlagSet(flag, flags))
+            text += " " + std::string(flag.name);
+    return text;
+}
+
 std::string SimController::answer(std::string_view command)
 {
     if (command.size() < 2)
@@ -212,6 +243,10 @@ std::string SimController::answer(std::string_view command)
         return transactionEntry(code, args);
     if (code == "TB")
         return batchEntry(args);
+    if (code == "PT") {
+        trailer_ = config_.report;
+        return "PT";
+    }
     if (!bare)
         return kInvalidCommand;
     if (code == "LO") {
@@ -222,6 +257,18 @@ std::string SimController::answer(std::string_view command)
     }
     if (code == "GP")
         return CFormat("GP %08X", config_.firmwareCrc);
+    if (code == "EQ")
+        return status();
+    if (code == "RS")
+        return statusCodes();
+    if (code == "GD") {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        char text[32];
+        std::strftime(text, sizeof text, "GD %m/%d/%Y %H:%M:%S", &local);
+        return text;
+    }
     if (code == "ES")
         return CFormat("ES %u", config_.events);
     if (code == "PS")

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +38,12 @@ struct SimConfig {
     unsigned batches = 2;       // per transaction, at most kMaxBatches
     bool userData = true;       // TU answers with archived user data
     std::vector<RejectRule> rejects;
+    // Successive "EQ" replies: six flag characters each (0x40 plus four flag
+    // bits); the last one repeats.
+    std::vector<std::string> statusReplies{"@@@@@@"};
+    // The transaction report that follows an accepted "PT" (form feed, CR LF at its end).
+    std::string report = DefaultReport();
+    static std::string DefaultReport();
 };
 
 class SimController {
@@ -52,6 +59,9 @@ public:
     CCorvaneDoc& doc() { return doc_; }
     const CCorvaneDoc& doc() const { return doc_; }
     const SimConfig& config() const { return config_; }
+
+    // Raw bytes to send after the reply frame (the report after "PT"); taken once.
+    std::string takeTrailer() { return std::exchange(trailer_, {}); }
 
     // Called on every "LO", after program mode has ended.
     std::function<void()> onLogOff;
@@ -73,8 +83,13 @@ private:
     std::string transactionEntry(std::string_view code, std::string_view args);
     std::string batchEntry(std::string_view args);
 
+    std::string status();
+    std::string statusCodes();
+
     SimConfig config_;
     CCorvaneDoc doc_;
+    std::size_t statusIndex_ = 0;
+    std::string trailer_;
     bool programMode_ = false;
 };
 

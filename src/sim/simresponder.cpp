@@ -32,6 +32,7 @@ std::optional<std::string> SimResponder::respond(const Request& request)
         return out;
     }
     out += EncodeReply(framing_, address_, controller_.answer(request.command), misbehaviour_.badLrc);
+    out += controller_.takeTrailer();
     return out;
 }
 

@@ -108,5 +108,59 @@ TEST_F(TerminalSim, AnAddressSetInTheTerminalIsKeptForTheDocumentsLaterExchanges
     EXPECT_GE(link.Contact(doc, true), ReadAccess);
 }
 
+TEST_F(TerminalSim, ReportAfterPTGoesToReportTxtOrToTheLog)
+{
+    startTcp({"--report", "LINE 1\\nLINE 2\\n\\f\\n"});
+    open();
+    const std::string report = path("REPORT.TXT");
+    type("PT");
+    EXPECT_EQ(read(report), "LINE 1\nLINE 2\n\f"); // CR dropped, the form feed kept, the two after it not
+    EXPECT_THAT(host.openedFiles, ElementsAre(report));
+    EXPECT_THAT(host.statusTexts, ::testing::Contains("Capturing report to file REPORT.TXT... "));
+    EXPECT_EQ(host.statusTexts.back(), "Report captured. ");
+    EXPECT_NE(session->outputText().find("01PT"), std::string::npos);
+
+    host.openedFiles.clear();
+    enter("LOG " + path("term.log"));
+    type("PT 003");
+    enter("LOG");
+    EXPECT_EQ(read(report), "");
+    EXPECT_TRUE(host.openedFiles.empty());
+    EXPECT_NE(read(path("term.log")).find("LINE 1\nLINE 2\n\f"), std::string::npos);
+    EXPECT_THAT(sim.requests(), ElementsAre("PT", "PT 003"));
+}
+
+TEST_F(TerminalSim, WaitForPollsTheStatusUntilTheFlagChanges)
+{
+    startTcp({"--status", "@@@@@@,@@@@@@,A@@@@@,A@@@@@,@@@@@@"});
+    open();
+    enter("WAITFOR AU Insert card");
+    EXPECT_THAT(sim.requests(), ElementsAre("EQ", "EQ", "EQ"));
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_THAT(host.progressTitles, ElementsAre("Waiting for status change"));
+    EXPECT_THAT(host.progressTexts, ElementsAre("Insert card", ""));
+    EXPECT_EQ(host.statusTexts.back(), "Macro complete");
+    // Only the WAITFOR line is in the transcript, not its polls.
+    EXPECT_EQ(session->outputText(), "WAITFOR AU Insert card                     \r\n");
+
+    sim.clearRequests();
+    host.progressTexts.clear();
+    enter("WAITFOR !au");
+    EXPECT_THAT(sim.requests(), ElementsAre("EQ", "EQ"));
+    EXPECT_THAT(host.progressTexts, ElementsAre("Waiting for AU flag to Clear", ""));
+    type("RS");
+    EXPECT_NE(session->outputText().find("01RS                                       RS\r\n"), std::string::npos);
+}
+
+TEST_F(TerminalSim, CancelEndsAWait)
+{
+    startTcp(); // AU never set
+    open();
+    host.cancel = true;
+    enter("WAITFOR AU");
+    EXPECT_THAT(sim.requests(), ElementsAre("EQ"));
+    EXPECT_EQ(host.statusTexts.back(), "Macro aborted by user");
+}
+
 } // namespace
 } // namespace corvane::testing

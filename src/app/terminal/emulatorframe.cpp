@@ -1,5 +1,6 @@
 #include "terminal/emulatorframe.h"
 
+#include "common/help.h"
 #include "common/settings.h"
 #include "common/shell.h"
 #include "configdoc/corvanedoc.h"
@@ -235,7 +236,9 @@ void CEmulatorFrame::buildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     connect(addAction(help, QStringLiteral("&Help Topics")), &QAction::triggered, this, [this] {
         const std::string& code = view_->session().helpCommand();
-        shell_.open(std::string("docs/manual/terminal.html") + (code.empty() ? "" : "#cmd-" + code));
+        const QString page = ManualFolder() + QStringLiteral("/terminal.html") +
+                             (code.empty() ? QString() : QStringLiteral("#cmd-") + QString::fromStdString(code));
+        shell_.open(page.toStdString());
     });
 }
 
