@@ -1,9 +1,13 @@
 # make test: install what is missing, configure, build, run every test.
-# make run:  install what is missing, configure, build, run the main program.
-BUILD ?= build
-JOBS  ?= $(shell nproc)
+# make run:  install what is missing, configure, build, then the desktop app on
+#            a configuration document connected to pellion-sim (needs a display;
+#            without one: xvfb-run -a make run).
+# make install: the program, its manual, desktop entry and file types under PREFIX.
+BUILD  ?= build
+JOBS   ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build test run bench clean
+.PHONY: deps configure build test run bench install clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +23,11 @@ test: build
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ] && command -v update-mime-database >/dev/null; then update-mime-database $(PREFIX)/share/mime; fi
+	@if [ -z "$(DESTDIR)" ] && command -v update-desktop-database >/dev/null; then update-desktop-database $(PREFIX)/share/applications; fi
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do $$b; done

@@ -1,19 +1,65 @@
 #!/usr/bin/env bash
-# The main job. Until the desktop application lands, this walks through
-# corvane-cli on a demonstration data file in the build folder.
+# make run: starts pellion-sim on a free loopback port and opens the desktop
+# application on a configuration document that talks to it over TCP/IP.
+# Builds nothing itself: the Makefile's run target builds first.
 set -euo pipefail
 BUILD=${1:-build}
-CLI="$BUILD/src/cli/corvane-cli"
-DEMO="$BUILD/demo/demo.mlb"
-mkdir -p "$(dirname "$DEMO")"
+APP="$BUILD/src/app/corvane"
+SIM="$BUILD/src/sim/pellion-sim"
+DEMO_DIR="$BUILD/demo"
+INI="$DEMO_DIR/corvane-demo.ini"
+DEMO="$DEMO_DIR/demo.mlb"
+SIM_OUT="$DEMO_DIR/pellion-sim.out"
 
-run() { echo "\$ corvane-cli $*"; "$CLI" "$@"; echo; }
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "make run opens a window, and there is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+  echo "Run it on a virtual display instead:" >&2
+  echo "    xvfb-run -a make run" >&2
+  exit 1
+fi
+for exe in "$APP" "$SIM"; do
+  if [ ! -x "$exe" ]; then
+    echo "$exe is missing: build first (make build)" >&2
+    exit 1
+  fi
+done
 
-run new "$DEMO"
-run set "$DEMO" "General Purpose" 121 "Terminal 4 North" --level 2
-run set "$DEMO" "Wild Stream Meter" 301 1234.5 --level 3
-run set "$DEMO" Communications 721 192.168.0.10
-run set "$DEMO" "Recipe 5" 2 PREMIUM
-run info "$DEMO"
-run get "$DEMO" "Wild Stream Meter" 301 --level
-run list "$DEMO" --dir "Recipe 5" --levels
+mkdir -p "$DEMO_DIR"
+"$SIM" --tcp 0 >"$SIM_OUT" 2>&1 &
+SIM_PID=$!
+stop_sim() { kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; }
+trap stop_sim EXIT
+
+PORT=""
+for _ in $(seq 1 100); do
+  PORT=$(sed -n 's/^listening tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$SIM_OUT" | head -n 1)
+  [ -n "$PORT" ] && break
+  if ! kill -0 "$SIM_PID" 2>/dev/null; then
+    echo "pellion-sim ended at start:" >&2
+    cat "$SIM_OUT" >&2
+    exit 1
+  fi
+  sleep 0.05
+done
+if [ -z "$PORT" ]; then
+  echo "pellion-sim did not announce its port; its output:" >&2
+  cat "$SIM_OUT" >&2
+  exit 1
+fi
+
+# A private settings store: the simulator's port, and nothing of the user's own settings touched.
+cat >"$INI" <<INI
+[Comm]
+TcpPort=$PORT
+INI
+
+# The demonstration data file: TCP/IP to 127.0.0.1. Kept between runs, so that
+# saved edits stay; the port comes from the settings above.
+if [ ! -f "$DEMO" ]; then
+  "$APP" --settings "$INI" --new-tcp 127.0.0.1 --save-as "$DEMO"
+fi
+
+echo "pellion-sim listens on 127.0.0.1:$PORT; opening $DEMO"
+status=0
+"$APP" --settings "$INI" "$DEMO" || status=$?
+exit "$status"

@@ -196,9 +196,11 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments)
         return true;
     case CommandLine::Action::NewTcp: {
         CMainFrame* frame = createFrame();
+        frames_.push_back(frame);
         frame->show();
-        frame->newDocument(cl.tcpAddress);
         frameActivated(frame);
+        frame->newDocument(cl.tcpAddress);
+        emit framesChanged();
         return true;
     }
     case CommandLine::Action::Open:

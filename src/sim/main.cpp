@@ -4,6 +4,7 @@
 #include "common/interaction.h"
 #include "configdoc/datafile.h"
 #include "simcontroller.h"
+#include "simftp.h"
 #include "simresponder.h"
 #include "simtransport.h"
 
@@ -54,6 +55,16 @@ Controller:
                         e.g. SY:111, P2:301), CMD:* (every request, e.g. XV:*) or
                         CMD:N (requests whose first argument is N, e.g. ER:2); repeatable
 
+FTP side:
+  --ftp-root DIR        serve DIR (created, with CONFIG/) by FTP on 127.0.0.1 to the
+                        user "Corvane"; a second line "listening ftp 127.0.0.1:PORT"
+  --ftp-port PORT       FTP control port (default 0: a free one)
+  --access-code CODE    the password of "Corvane" (default 0000)
+  --ftpd-script PATH    the FTP server script (default scripts/sim-ftpd.py of the sources)
+  --ram-executive       start in the RAM executive, as after "UF": no replies until
+                        APPINFO.DAT and ULOAD.BIN arrived whole and agree in length and
+                        CRC; then GP answers the new image's CRC
+
 Faults:
   --delay-ms N          wait N ms before every reply
   --silent-every N      no reply to requests N, 2N, 3N...
@@ -64,7 +75,7 @@ Faults:
   --log PATH            append every request text addressed to this controller, one a line
 
 At start one line goes to stdout: "listening tcp 127.0.0.1:PORT", "listening pty PATH"
-or "listening device PATH". SIGTERM or SIGINT ends the simulator (exit 0).
+or "listening device PATH", followed by "listening ftp 127.0.0.1:PORT" with --ftp-root. SIGTERM or SIGINT ends the simulator (exit 0).
 Bad options exit 2, line failures exit 1.
 )";
 
@@ -82,6 +93,8 @@ struct Options {
     std::string logPath;
     SimConfig config;
     Misbehaviour faults;
+    FtpOptions ftp;
+    bool ramExecutive = false;
 };
 
 std::optional<unsigned long long> ParseNumber(std::string_view text, unsigned long long max, int base = 10)
@@ -129,7 +142,7 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
             return std::nullopt;
         }
         const bool flag = name == "--pty" || name == "--no-user-data" || name == "--refuse-program" ||
-                          name == "--noise" || name == "--bad-lrc";
+                          name == "--noise" || name == "--bad-lrc" || name == "--ram-executive";
         if (flag && inlineValue)
             return bad("takes no value");
         if (name == "--tcp") {
@@ -240,6 +253,25 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
             if (!n)
                 return bad("needs a number");
             o.faults.silentAfter = static_cast<unsigned>(*n);
+        } else if (name == "--ftp-root") {
+            if (!takeValue() || value.empty())
+                return bad("needs a folder");
+            o.ftp.root = value;
+        } else if (name == "--ftp-port") {
+            auto n = number(65535);
+            if (!n)
+                return bad("needs a port number 0-65535");
+            o.ftp.port = static_cast<int>(*n);
+        } else if (name == "--access-code") {
+            if (!takeValue() || value.empty())
+                return bad("needs the access code");
+            o.ftp.accessCode = value;
+        } else if (name == "--ftpd-script") {
+            if (!takeValue() || value.empty())
+                return bad("needs a file name");
+            o.ftp.script = value;
+        } else if (name == "--ram-executive") {
+            o.ramExecutive = true;
         } else if (name == "--noise") {
             o.faults.noise = true;
         } else if (name == "--bad-lrc") {
@@ -364,6 +396,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "pellion-sim: %s\n", error.c_str());
         return 1;
     }
+    SimFtpServer ftp;
+    if (!o.ftp.root.empty()) {
+        if (!ftp.start(o.ftp, &error)) {
+            std::fprintf(stderr, "pellion-sim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("listening ftp 127.0.0.1:%d\n", ftp.port());
+        controller.onUpgradeStart = [&ftp] { ftp.clearReceived(); };
+        controller.newImage = [&ftp] { return ftp.newImage(); };
+    }
+    if (o.ramExecutive)
+        controller.answer("UF");
     std::fflush(stdout);
 
     const int rc = Serve(responder, listenFd, lineFd, gStopPipe[0], &error);

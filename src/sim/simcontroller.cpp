@@ -215,6 +215,19 @@ std::string SimController::statusCodes()
     return text;
 }
 
+bool SimController::silentNow()
+{
+    if (!ramExecutive_)
+        return false;
+    const std::optional<std::uint32_t> crc = newImage ? newImage() : std::nullopt;
+    if (!crc)
+        return true;
+    // The restart with the new image.
+    ramExecutive_ = false;
+    config_.firmwareCrc = *crc;
+    return false;
+}
+
 std::string SimController::answer(std::string_view command)
 {
     if (command.size() < 2)
@@ -257,6 +270,14 @@ std::string SimController::answer(std::string_view command)
     }
     if (code == "GP")
         return CFormat("GP %08X", config_.firmwareCrc);
+    if (code == "UF") {
+        // Into the RAM executive: no replies until a new image has arrived.
+        programMode_ = false;
+        ramExecutive_ = true;
+        if (onUpgradeStart)
+            onUpgradeStart();
+        return "UF";
+    }
     if (code == "EQ")
         return status();
     if (code == "RS")

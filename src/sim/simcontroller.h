@@ -66,6 +66,15 @@ public:
     // Called on every "LO", after program mode has ended.
     std::function<void()> onLogOff;
 
+    // The firmware upgrade: an accepted "UF" starts the RAM executive, which
+    // answers nothing until `newImage` names the CRC of a complete new image;
+    // then the controller restarts with it.
+    std::function<void()> onUpgradeStart;
+    std::function<std::optional<std::uint32_t>()> newImage;
+    bool ramExecutive() const { return ramExecutive_; }
+    // True while a request is to get no reply; may restart the controller first.
+    bool silentNow();
+
 private:
     struct Lookup {
         bool knownMnemonic = false;
@@ -91,6 +100,7 @@ private:
     std::size_t statusIndex_ = 0;
     std::string trailer_;
     bool programMode_ = false;
+    bool ramExecutive_ = false;
 };
 
 } // namespace corvane::sim

@@ -20,6 +20,8 @@ std::optional<std::string> SimResponder::respond(const Request& request)
         return std::nullopt;
     if (misbehaviour_.silentAfter && n > *misbehaviour_.silentAfter)
         return std::nullopt;
+    if (controller_.silentNow())
+        return std::nullopt;
 
     std::string out;
     if (misbehaviour_.noise)

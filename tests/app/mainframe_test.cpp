@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -47,8 +48,10 @@ protected:
             return nullptr;
         }
         settings->setValue(settings::ControllerTcpPort, sim.tcpPort());
-        if (!start({QStringLiteral("--new-tcp"), QStringLiteral("127.0.0.1")}))
+        if (!start({QStringLiteral("--new-tcp"), QStringLiteral("127.0.0.1")}) || app->frames().size() != 1) {
+            ADD_FAILURE() << "no frame";
             return nullptr;
+        }
         return app->frames().front();
     }
 
@@ -188,6 +191,30 @@ TEST_F(MainFrame, OpenGoesThroughTheFileQuestionAndAnOpenFileIsNotOpenedTwice)
     app->frames()[0]->action(QStringLiteral("Open..."))->trigger();
     EXPECT_EQ(app->OpenDocumentCount(), 2);
     EXPECT_EQ(app->mainFrame(), app->frames()[1]);
+}
+
+TEST_F(MainFrame, FilesDroppedOnAFrameAreOpened)
+{
+    const QString a = dataFile(QStringLiteral("a.mlb"));
+    const QString b = dataFile(QStringLiteral("b.mlb"));
+    ASSERT_TRUE(start());
+    CMainFrame* frame = app->frames().front();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl(QStringLiteral("https://example.com/c.mlb"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    ASSERT_EQ(app->OpenDocumentCount(), 3);
+    EXPECT_EQ(QString::fromStdString(app->frames()[2]->document().pathName()), b);
+
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.com/c.mlb"))});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    refused.setAccepted(false);
+    QApplication::sendEvent(frame, &refused);
+    EXPECT_FALSE(refused.isAccepted());
 }
 
 TEST_F(MainFrame, RecentFilesReopenFromTheFileMenu)
@@ -345,34 +372,51 @@ QString ScreenshotPath(const char* name)
     return folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
 }
 
-class Screenshots : public MainFrame {};
+// The screenshot tests share their suite with the other windows' and use the
+// frame fixture from inside.
+class ScreenshotFrames : public MainFrame {
+public:
+    void SetUp() override { MainFrame::SetUp(); }
+    void TearDown() override { MainFrame::TearDown(); }
+    void TestBody() override {}
+    using MainFrame::app;
+    using MainFrame::dataFile;
+    using MainFrame::online;
+    using MainFrame::start;
+    using MainFrame::whenModal;
+};
 
-TEST_F(Screenshots, MainFrame)
+TEST(Screenshots, MainFrame)
 {
+    ScreenshotFrames f;
+    f.SetUp();
     SimProcess sim;
-    CMainFrame* frame = online(sim);
+    CMainFrame* frame = f.online(sim);
     ASSERT_TRUE(frame);
     frame->resize(900, 560);
-    frame->document().setCurrentDirectory(5);
-    frame->document().updateAllViews();
+    frame->splitter()->tree()->selectDirectory(5);
     WaitFor([] { return false; }, 200);
     EXPECT_TRUE(frame->grab().save(ScreenshotPath("mainframe")));
+    f.TearDown();
 }
 
-TEST_F(Screenshots, AboutAndSelectEntry)
+TEST(Screenshots, AboutAndSelectEntry)
 {
     CAboutDlg about;
     about.show();
     EXPECT_TRUE(about.grab().save(ScreenshotPath("about")));
 
-    ASSERT_TRUE(start());
-    app->openDocument(dataFile(QStringLiteral("Terminal 4.mlb"), 0, kLoopback));
-    whenModal([](QDialog& dialog) {
+    ScreenshotFrames f;
+    f.SetUp();
+    ASSERT_TRUE(f.start());
+    f.app->openDocument(f.dataFile(QStringLiteral("Terminal 4.mlb"), 0, kLoopback));
+    f.whenModal([](QDialog& dialog) {
         dialog.findChild<QListWidget*>()->setCurrentRow(0);
         EXPECT_TRUE(dialog.grab().save(ScreenshotPath("select-entry")));
         dialog.reject();
     });
-    app->SelectConfigurationDocument();
+    f.app->SelectConfigurationDocument();
+    f.TearDown();
 }
 
 } // namespace

@@ -148,17 +148,29 @@ TEST_F(Startup, PrintOnlyPrintsAndEnds)
     EXPECT_TRUE(app->frames().empty());
 }
 
-TEST_F(Startup, NewTcpWithSaveAsWritesTheDocumentOnly)
+TEST_F(Startup, NewTcpWithSaveAsWritesADocumentThatOpensOnline)
 {
     const QString path = dir.filePath(QStringLiteral("demo.mlb"));
     EXPECT_FALSE(start({QStringLiteral("--new-tcp"), QStringLiteral("127.0.0.1"), QStringLiteral("--save-as"), path}));
     EXPECT_EQ(app->exitCode(), 0);
     EXPECT_TRUE(app->frames().empty());
-    CCorvaneDoc doc;
-    ASSERT_TRUE(LoadDataFile(doc, path.toStdString(), ui).ok());
-    EXPECT_EQ(doc.commPort, 0);
-    EXPECT_EQ(doc.controllerAddress, kLoopback);
-    EXPECT_EQ(doc.valueCount(), 0);
+    {
+        CCorvaneDoc doc;
+        ASSERT_TRUE(LoadDataFile(doc, path.toStdString(), ui).ok());
+        EXPECT_EQ(doc.commPort, 0);
+        EXPECT_EQ(doc.controllerAddress, kLoopback);
+        EXPECT_EQ(doc.valueCount(), 0);
+    }
+    app.reset();
+
+    // What the run script does next: open it with the simulator's port in the settings.
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--tcp", "0"})) << sim.error();
+    settings->setValue(settings::ControllerTcpPort, sim.tcpPort());
+    ASSERT_TRUE(start({path}));
+    ASSERT_EQ(app->frames().size(), 1u);
+    EXPECT_EQ(pane(app->frames().front(), CMainFrame::DocumentPane), QStringLiteral(" *ONLINE* "));
+    EXPECT_FALSE(app->frames().front()->document().isModified());
 }
 
 TEST_F(Startup, ASecondStartHandsItsRequestToTheRunningInstance)

@@ -372,9 +372,33 @@ TEST_F(PortTcp, ReadsByCountAndByTerminator)
     EXPECT_EQ(port->status, StatusProtocolError);
 
     ::shutdown(peer, SHUT_WR); // the controller closes the connection
-    EXPECT_EQ(port->Read(buffer, sizeof buffer, kNoTerminator), 0);
-    EXPECT_EQ(port->Read(buffer, sizeof buffer, '\n'), 0);
-    EXPECT_EQ(port->status, StatusTimeout);
+    for (int terminator : {kNoTerminator, int('\n')}) {
+        port->status = 0;
+        EXPECT_EQ(port->Read(buffer, sizeof buffer, terminator), 0);
+        EXPECT_EQ(port->status, StatusTimeout) << terminator;
+    }
+}
+
+TEST_F(PortTcp, FailedSendIsStatus6WithTheSystemsText)
+{
+    auto port = connect();
+    ::close(peer);
+    peer = -1;
+    // The first send may still be taken before the reset comes back.
+    int sent = 1;
+    for (int i = 0; i < 100 && sent != 0; ++i) {
+        sent = port->Write("PV SY 111");
+        if (sent != 0)
+            ::usleep(10000);
+    }
+    ASSERT_EQ(sent, 0);
+    EXPECT_EQ(port->status, StatusReceiveError);
+    EXPECT_FALSE(port->systemError().empty());
+    FakeInteraction ui;
+    EXPECT_EQ(port->ReportError(ui, std::nullopt, Buttons::AbortRetryIgnore), Answer::Abort);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Communications Error");
+    EXPECT_EQ(ui.messages[0].text, port->systemError());
 }
 
 TEST_F(PortTcp, SilentPeerGivesUpAfterTheReceiveTimeoutAndOneSecond)

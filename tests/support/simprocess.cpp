@@ -1,5 +1,6 @@
 #include "support/simprocess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -57,10 +58,12 @@ bool SimProcess::start(const std::vector<std::string>& args)
     }
     pid_ = pid;
 
-    // The first line says where it listens.
+    // The first line says where it listens; with an FTP side a second line its FTP port.
+    const bool ftp = std::find(args.begin(), args.end(), "--ftp-root") != args.end();
+    const auto lines = [](const std::string& s) { return std::count(s.begin(), s.end(), '\n'); };
     std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ftp ? 20 : 10);
+    while (lines(line) < (ftp ? 2 : 1) && std::chrono::steady_clock::now() < deadline) {
         pollfd p{out[0], POLLIN, 0};
         if (poll(&p, 1, 100) <= 0)
             continue;
@@ -71,6 +74,18 @@ bool SimProcess::start(const std::vector<std::string>& args)
         line.append(buf, static_cast<std::size_t>(n));
     }
     close(out[0]);
+    ftpPort_ = 0;
+    if (ftp) {
+        static constexpr std::string_view kFtp = "listening ftp 127.0.0.1:";
+        const std::size_t second = line.find('\n') + 1;
+        if (line.compare(second, kFtp.size(), kFtp) == 0)
+            ftpPort_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + second + kFtp.size()));
+        if (ftpPort_ == 0) {
+            error_ = "pellion-sim did not start its FTP side: \"" + line + "\"";
+            stop();
+            return false;
+        }
+    }
     line = line.substr(0, line.find('\n'));
     if (line.rfind("listening tcp 127.0.0.1:", 0) == 0) {
         tcpPort_ = static_cast<std::uint16_t>(std::atoi(line.c_str() + 24));

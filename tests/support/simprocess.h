@@ -22,6 +22,8 @@ public:
     int stop();
 
     std::uint16_t tcpPort() const { return tcpPort_; }
+    // The FTP control port, when started with "--ftp-root".
+    std::uint16_t ftpPort() const { return ftpPort_; }
     const std::string& devicePath() const { return devicePath_; }
     const std::string& error() const { return error_; }
 
@@ -32,6 +34,7 @@ public:
 private:
     int pid_ = -1;
     std::uint16_t tcpPort_ = 0;
+    std::uint16_t ftpPort_ = 0;
     std::string devicePath_;
     std::string logPath_;
     std::string error_;

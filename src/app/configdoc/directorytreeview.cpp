@@ -3,6 +3,7 @@
 #include "configdoc/configview.h"
 #include "configdoc/corvanedoc.h"
 
+#include <QImageReader>
 #include <QKeyEvent>
 
 #include <array>
@@ -34,10 +35,16 @@ QIcon TreeImage(int index)
         InitTreeResources();
         for (int i = 0; i < kTreeImageCount; ++i) {
             const QString path = QStringLiteral(":/tree/%1.svg").arg(QLatin1String(kTreeImageFiles[i]));
-            QPixmap pixmap(path);
-            if (pixmap.isNull())
-                pixmap = QIcon(path).pixmap(16, 16);
-            icons[i] = pixmap.isNull() ? QIcon() : QIcon(pixmap);
+            // Drawn at 16 x 16 for the tree and at 32 x 32 for the list's large icons.
+            QIcon icon;
+            for (int size : {16, 32}) {
+                QImageReader reader(path);
+                reader.setScaledSize(QSize(size, size));
+                const QImage image = reader.read();
+                if (!image.isNull())
+                    icon.addPixmap(QPixmap::fromImage(image));
+            }
+            icons[static_cast<std::size_t>(i)] = icon;
         }
         loaded = true;
     }

@@ -19,12 +19,17 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 // The resources of a static library are linked in only when asked for.
 static void InitAppResources()
@@ -102,6 +107,7 @@ CMainFrame::CMainFrame(CCorvaneApp& app, Interaction* interaction) : app_(app)
     updateTitle();
     updateStatus();
     resize(640, 420);
+    setAcceptDrops(true);
 }
 
 CMainFrame::~CMainFrame()
@@ -482,6 +488,22 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     event->accept();
     app_.frameClosed(this);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            app_.openDocument(url.toLocalFile());
 }
 
 void CMainFrame::changeEvent(QEvent* event)

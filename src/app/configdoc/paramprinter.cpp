@@ -28,7 +28,7 @@ void DeleteSharedPrinter()
 
 QString LineText(const ListingLine& line)
 {
-    // The header carries a file name; the listing's own lines are controller
+    // The header carries a file name (UTF-8); the listing's own lines are controller
     // bytes, one character each so that the columns stay in place.
     return line.kind == ListingLine::Kind::Header ? QString::fromStdString(line.text)
                                                   : QString::fromLatin1(line.text.data(), qsizetype(line.text.size()));
@@ -77,7 +77,6 @@ bool PaintListing(QPrinter& printer, const CCorvaneDoc& doc, const Settings& set
         return false;
     painter.setFont(ListingFont());
     const QFontMetrics metrics = painter.fontMetrics();
-    const QString header = QString::fromStdString(ListingPageHeader(doc, when));
     const int h = std::max(1, metrics.height());
 
     ListingLayout layout;
@@ -85,7 +84,7 @@ bool PaintListing(QPrinter& printer, const CCorvaneDoc& doc, const Settings& set
     if (selectionOnly && HasSelection(doc))
         layout.selection = doc.currentDirectory();
     layout.options = ListingOptionsFrom(settings);
-    layout.header = header.toStdString();
+    layout.header = ListingPageHeader(doc, when);
 
     const auto pages = ListingPages(doc, layout);
     for (std::size_t p = 0; p < pages.size(); ++p) {

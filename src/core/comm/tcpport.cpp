@@ -48,13 +48,13 @@ int TCPPort::Read(std::uint8_t* buffer, std::size_t length, int terminator)
         return 0;
     }
     if (terminator < 0 || terminator > 255) {
+        // No data before the deadline, a socket error or a closed connection.
         int n = socket_->Receive(buffer, length);
-        if (n < 0) {
+        if (n <= 0) {
             status = 7;
             return 0;
         }
-        if (n > 0)
-            openState = 2;
+        openState = 2;
         return n;
     }
     std::size_t stored = 0;
