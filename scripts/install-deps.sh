@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev libgl-dev
   libcurl4-openssl-dev
-  xvfb xauth python3-pyftpdlib poppler-utils
+  xvfb xauth python3-pyftpdlib poppler-utils libqt6svg6
 )
 
 missing=()
