@@ -1,5 +1,7 @@
 #include "configdoc/mainframe.h"
 
+#include "terminal/emulatorframe.h"
+
 #include "common/cformat.h"
 #include "common/documenttypes.h"
 #include "common/guiinteraction.h"
@@ -112,7 +114,8 @@ CMainFrame::CMainFrame(CCorvaneApp& app, Interaction* interaction) : app_(app)
 
 CMainFrame::~CMainFrame()
 {
-    // The views refer to the document: they go first.
+    // The views refer to the document: they go first, the terminal among them.
+    delete CEmulatorFrame::For(*doc_);
     doc_->onViewsChanged = nullptr;
     link_->statusLine = nullptr;
     delete takeCentralWidget();
@@ -262,6 +265,9 @@ void CMainFrame::buildMenus()
     addCommand(DocumentCommand::TransactionLog);
     comm->addSeparator();
     addCommand(DocumentCommand::BrowsePellion);
+    comm->addSeparator();
+    QAction* terminal = addAction(comm, QStringLiteral("&Terminal Emulator\tAlt-F10"), QKeySequence(Qt::ALT | Qt::Key_F10));
+    connect(terminal, &QAction::triggered, this, &CMainFrame::openTerminal);
     connect(comm, &QMenu::aboutToShow, this, &CMainFrame::updateStatus);
 
     // Help
@@ -475,6 +481,15 @@ void CMainFrame::closeWithoutAsking()
 {
     forceClose_ = true;
     close();
+}
+
+CEmulatorFrame* CMainFrame::openTerminal()
+{
+    TerminalFrameActions actions;
+    actions.saveAs = [this] { saveAs(); };
+    actions.generalOptions = [this] { app_.showGeneralOptions(this); };
+    actions.stateChanged = [this] { updateStatus(); };
+    return CEmulatorFrame::Open(*doc_, *link_, app_.settings(), *interaction_, app_.shell(), std::move(actions));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -27,6 +27,7 @@ namespace corvane::app {
 
 class CCorvaneApp;
 class CConfigSplitter;
+class CEmulatorFrame;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -58,6 +59,9 @@ public:
     void updateStatus();
     void updateTitle();
     void showMessage(const QString& text);
+
+    // "&Terminal Emulator": the document's terminal brought to the front, or a new one.
+    CEmulatorFrame* openTerminal();
 
     // Closes without asking (the app's exit, a document opened only to print).
     void closeWithoutAsking();

@@ -4,6 +4,7 @@
 #include "common/settings.h"
 #include "common/shell.h"
 #include "configdoc/corvanedoc.h"
+#include "configdoc/mainframe.h"
 #include "configdoc/paramprinter.h"
 #include "device/commcommands.h"
 #include "device/connection.h"
@@ -42,13 +43,6 @@ std::map<const CCorvaneDoc*, CEmulatorFrame*>& OpenTerminals()
 }
 
 } // namespace
-
-QString ActionName(const QString& menuText)
-{
-    QString name = menuText.section(QLatin1Char('\t'), 0, 0);
-    name.remove(QLatin1Char('&'));
-    return name.trimmed();
-}
 
 CEmulatorFrame::CEmulatorFrame(CCorvaneDoc& doc, ControllerLink& link, Settings& settings, Interaction& interaction,
                                Shell& shell, TerminalFrameActions actions, QWidget* parent)
@@ -118,7 +112,7 @@ QAction* CEmulatorFrame::action(const QString& name) const
 QAction* CEmulatorFrame::addAction(QMenu* menu, const QString& text, const QKeySequence& shortcut)
 {
     QAction* a = menu->addAction(text);
-    a->setObjectName(ActionName(text));
+    a->setObjectName(ActionObjectName(text));
     if (!shortcut.isEmpty())
         a->setShortcut(shortcut);
     return a;

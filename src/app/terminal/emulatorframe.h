@@ -86,7 +86,4 @@ private:
     QAction* paste_ = nullptr;
 };
 
-// The name an action is found by: its text without "&", the shortcut after a tab, or trailing blanks.
-QString ActionName(const QString& menuText);
-
 } // namespace corvane::app
