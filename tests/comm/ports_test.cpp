@@ -372,11 +372,22 @@ TEST_F(PortTcp, ReadsByCountAndByTerminator)
     EXPECT_EQ(port->status, StatusProtocolError);
 
     ::shutdown(peer, SHUT_WR); // the controller closes the connection
-    for (int terminator : {kNoTerminator, int('\n')}) {
-        port->status = 0;
-        EXPECT_EQ(port->Read(buffer, sizeof buffer, terminator), 0);
-        EXPECT_EQ(port->status, StatusTimeout) << terminator;
-    }
+    EXPECT_EQ(port->Read(buffer, sizeof buffer, '\n'), 0);
+    EXPECT_EQ(port->status, StatusTimeout);
+    // The link is gone: it counts as closed, so the next contact connects afresh.
+    EXPECT_EQ(port->openState, 0);
+    EXPECT_EQ(port->StatusText(1), "Comm Not Enabled");
+    EXPECT_EQ(port->Read(buffer, sizeof buffer, kNoTerminator), 0);
+}
+
+TEST_F(PortTcp, AClosedConnectionClosesTheLinkForCountedReadsToo)
+{
+    auto port = connect();
+    std::uint8_t buffer[8];
+    ::shutdown(peer, SHUT_WR);
+    EXPECT_EQ(port->Read(buffer, sizeof buffer, kNoTerminator), 0);
+    EXPECT_EQ(port->status, StatusTimeout);
+    EXPECT_EQ(port->openState, 0);
 }
 
 TEST_F(PortTcp, FailedSendIsStatus6WithTheSystemsText)

@@ -295,3 +295,24 @@ TEST_F(ConnectionDocumentLife, SaveInReadAccessSendsNothing)
 
 } // namespace
 } // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+TEST_F(ConnectionContact, ARestartedControllerIsReachedAgainByRetry)
+{
+    startTcp();
+    ASSERT_EQ(link.Contact(doc, false), ProgramAccess);
+    const std::uint16_t port = sim.tcpPort();
+    sim.stop(); // the controller restarts: its end of the connection closes
+    EXPECT_EQ(link.Contact(doc, false), Offline);
+    EXPECT_FALSE(doc.protocol->IsOpen());
+
+    ASSERT_TRUE(sim.start({"--tcp", std::to_string(port)})) << sim.error();
+    link.RetryCommunications(doc);
+    EXPECT_EQ(doc.connectionState, ProgramAccess);
+    EXPECT_EQ(sim.requests().front(), "PV SY 111");
+}
+
+} // namespace
+} // namespace corvane::testing

@@ -34,6 +34,8 @@ int TCPPort::Write(const std::uint8_t* data, std::size_t length)
     if (error != 0) {
         setSystemError(error);
         status = 6;
+        if (error != ETIMEDOUT)
+            lost();
         return 0;
     }
     return static_cast<int>(length);
@@ -52,6 +54,8 @@ int TCPPort::Read(std::uint8_t* buffer, std::size_t length, int terminator)
         int n = socket_->Receive(buffer, length);
         if (n <= 0) {
             status = 7;
+            if (n == 0 || (socket_->lastError() != ETIMEDOUT && socket_->lastError() != EINPROGRESS))
+                lost();
             return 0;
         }
         openState = 2;
@@ -62,6 +66,8 @@ int TCPPort::Read(std::uint8_t* buffer, std::size_t length, int terminator)
         int n = socket_->Receive(buffer + stored, 1);
         if (n <= 0) {
             status = 7;
+            if (n == 0 || (socket_->lastError() != ETIMEDOUT && socket_->lastError() != EINPROGRESS))
+                lost();
             return 0;
         }
         if (buffer[stored++] == terminator) {
@@ -72,6 +78,13 @@ int TCPPort::Read(std::uint8_t* buffer, std::size_t length, int terminator)
     }
     status = 9;
     return 0;
+}
+
+void TCPPort::lost()
+{
+    // The controller closed or reset the connection (a restart, a cable pulled):
+    // the port counts as closed, so the next contact connects afresh.
+    openState = 0;
 }
 
 std::string TCPPort::StatusText(int) const

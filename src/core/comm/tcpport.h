@@ -28,6 +28,7 @@ public:
     const std::string& connectError() const { return connectError_; }
 
 private:
+    void lost();
     std::unique_ptr<CTimeoutSocket> socket_;
     std::string host_;
     std::string connectError_;
