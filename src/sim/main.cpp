@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -72,6 +73,7 @@ Faults:
   --noise               junk bytes before every reply frame
   --bad-lrc             minicomputer replies carry a wrong LRC
   --flood CMD           answer command CMD with 5000 bytes and no frame end
+  --exit-with-parent    end when the process that started the simulator ends
   --log PATH            append every request text addressed to this controller, one a line
 
 At start one line goes to stdout: "listening tcp 127.0.0.1:PORT", "listening pty PATH"
@@ -83,6 +85,7 @@ enum class LineKind { Tcp, Pty, Device };
 
 struct Options {
     LineKind line = LineKind::Tcp;
+    bool exitWithParent = false;
     int tcpPort = 7734;
     std::string device;
     Framing framing = Framing::Terminal;
@@ -142,7 +145,8 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
             return std::nullopt;
         }
         const bool flag = name == "--pty" || name == "--no-user-data" || name == "--refuse-program" ||
-                          name == "--noise" || name == "--bad-lrc" || name == "--ram-executive";
+                          name == "--noise" || name == "--bad-lrc" || name == "--ram-executive" ||
+                          name == "--exit-with-parent";
         if (flag && inlineValue)
             return bad("takes no value");
         if (name == "--tcp") {
@@ -229,6 +233,8 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& o, bool&
             o.config.batches = static_cast<unsigned>(*n);
         } else if (name == "--no-user-data") {
             o.config.userData = false;
+        } else if (name == "--exit-with-parent") {
+            o.exitWithParent = true;
         } else if (name == "--refuse-program") {
             o.config.refuseProgram = true;
         } else if (name == "--reject") {
@@ -364,6 +370,12 @@ int main(int argc, char** argv)
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // A test that crashes must not leave its simulator behind.
+    if (o.exitWithParent) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() == 1)
+            return 0;
+    }
 
     std::string error;
     int listenFd = -1;

@@ -31,6 +31,7 @@ bool SimProcess::start(const std::vector<std::string>& args)
 
     std::vector<std::string> all{CORVANE_SIM};
     all.insert(all.end(), args.begin(), args.end());
+    all.push_back("--exit-with-parent");
     all.push_back("--log");
     all.push_back(logPath_);
     std::vector<char*> argv;
