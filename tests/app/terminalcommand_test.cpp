@@ -1,11 +1,17 @@
-// "Terminal Emulator" from a configuration window.
+// Commands of the configuration window that reach other windows: the
+// terminal, and the general options refreshing every open window.
 
 #include "app/appfixture.h"
+#include "configdoc/appoptionsdlg.h"
+#include "configdoc/configsplitter.h"
+#include "configdoc/paramlistview.h"
 #include "support/simprocess.h"
 #include "terminal/emulatorframe.h"
 #include "terminal/emulatorview.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QtTest/QTest>
@@ -46,6 +52,35 @@ TEST_F(TerminalCommand, OneTerminalPerDocumentClosedWithItsDocument)
     frame->closeWithoutAsking();
     FlushDeletes();
     EXPECT_TRUE(terminal.isNull());
+}
+
+} // namespace
+} // namespace corvane::app::apptest
+
+namespace corvane::app::apptest {
+namespace {
+
+using GeneralOptionsRefresh = AppFixture;
+
+TEST_F(GeneralOptionsRefresh, SecurityLevelColumnAppearsInEveryOpenWindow)
+{
+    ASSERT_TRUE(start());
+    CMainFrame* first = app->frames().front();
+    first->action(QStringLiteral("Pellion.net Data File"))->trigger();
+    ASSERT_EQ(app->frames().size(), 2u);
+    for (CMainFrame* frame : app->frames())
+        EXPECT_FALSE(frame->splitter()->list()->showsSecurityLevel());
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CAppOptionsDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->viewShowSecLvl()->setChecked(true);
+        dialog->accept();
+    });
+    first->action(QStringLiteral("General Options..."))->trigger();
+    EXPECT_EQ(settings->value(settings::ViewShowSecLvl), 1);
+    for (CMainFrame* frame : app->frames())
+        EXPECT_TRUE(frame->splitter()->list()->showsSecurityLevel());
 }
 
 } // namespace

@@ -494,9 +494,11 @@ CEmulatorFrame* CMainFrame::openTerminal()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // A command of this document is still running (its waits let events through).
-    if (busy_ || (!forceClose_ && !saveModified())) {
-        if (busy_)
+    // A command is still running, or a link waits with events let through:
+    // the document must outlive the exchange under way.
+    const bool busy = busy_ || LinkBusy();
+    if (busy || (!forceClose_ && !saveModified())) {
+        if (busy)
             QApplication::beep();
         event->ignore();
         return;
