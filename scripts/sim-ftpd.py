@@ -25,7 +25,15 @@ def main():
     parser.add_argument("--password-file", help="file whose first line is the password")
     parser.add_argument("--anonymous", action="store_true", help="also accept anonymous logins (read only)")
     parser.add_argument("--received-log", help="append the name of every completed upload here")
+    parser.add_argument("--exit-with-parent", action="store_true",
+                        help="end when the process that started the server ends")
     args = parser.parse_args()
+
+    if args.exit_with_parent:
+        import ctypes
+        import signal
+        PR_SET_PDEATHSIG = 1
+        ctypes.CDLL(None).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
     password = args.password
     if args.password_file:

@@ -4,6 +4,7 @@
 #include "clidoc.h"
 #include "linkcommands.h"
 #include "terminalcommands.h"
+#include "filecommands.h"
 #include "records.h"
 
 #include "common/cformat.h"
@@ -403,6 +404,8 @@ std::span<const Command> Commands()
         commands.insert(commands.end(), link.begin(), link.end());
         const auto terminal = TerminalCommands();
         commands.insert(commands.end(), terminal.begin(), terminal.end());
+        const auto files = FileCommands();
+        commands.insert(commands.end(), files.begin(), files.end());
         return commands;
     }();
     return all;

@@ -56,7 +56,7 @@ bool FtpServerProcess::start(const std::string& root, const std::string& passwor
 {
     stop();
     std::vector<std::string> args{"/usr/bin/python3", CORVANE_FIXTURES "/../../scripts/sim-ftpd.py", "--root", root,
-                                  "--port", "0", "--password", password};
+                                  "--port", "0", "--password", password, "--exit-with-parent"};
     if (anonymous)
         args.push_back("--anonymous");
     args.insert(args.end(), extra.begin(), extra.end());

@@ -2,6 +2,7 @@
 // A real FTP server on loopback serving a temporary root with "CONFIG/", and
 // an owner and a dialog that record what a transfer job shows.
 
+#include "common/crc32.h"
 #include "support/ftpserver.h"
 #include "transfer/transferthread.h"
 
@@ -114,6 +115,26 @@ inline std::string Pattern(std::size_t size)
     for (std::size_t i = 0; i < size; ++i)
         s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     return s;
+}
+
+// `size` bytes whose CRC-32 is `crc`: a pattern with its last four bytes forged.
+inline std::string ImageWithCrc(std::size_t size, std::uint32_t crc)
+{
+    std::string image = Pattern(size - 4);
+    const auto& table = detail::kCrc32Table;
+    // Four bytes fed to register s act like four zero bytes fed to s ^ bytes;
+    // undo four zero-byte steps from the wanted final register.
+    std::uint32_t r = ~crc;
+    for (int step = 0; step < 4; ++step) {
+        std::uint32_t index = 0;
+        while ((table[index] >> 24) != (r >> 24))
+            ++index;
+        r = ((r ^ table[index]) << 8) | index;
+    }
+    const std::uint32_t s = ~blockCrc({reinterpret_cast<const std::uint8_t*>(image.data()), image.size()});
+    for (int i = 0; i < 4; ++i)
+        image += static_cast<char>(((s ^ r) >> (8 * i)) & 0xFF);
+    return image;
 }
 
 class FtpServerTest : public ::testing::Test {

@@ -90,10 +90,10 @@ UpgradeEnd FirmwareUpgrade::run()
 
     const auto info = AppInfoBytes(length, imageCrc);
     std::FILE* out = std::fopen(appInfoPath.c_str(), "wb");
-    const bool written = out && std::fwrite(info.data(), 1, info.size(), out) == info.size();
-    if (out && std::fclose(out) != 0 && written) {
-        ui.showMessage("Error generating APPINFO.DAT... no write access or disk full?", kWizardTitle, MessageIcon::Error);
-        return UpgradeEnd::Failed;
+    bool written = out != nullptr;
+    if (out) {
+        written = std::fwrite(info.data(), 1, info.size(), out) == info.size();
+        written = std::fclose(out) == 0 && written;
     }
     if (!written) {
         ui.showMessage("Error generating APPINFO.DAT... no write access or disk full?", kWizardTitle, MessageIcon::Error);

@@ -87,6 +87,7 @@ CTransferThread::~CTransferThread()
     for (int fd : wakeFds_)
         if (fd >= 0)
             close(fd);
+    takeNotifications();
 }
 
 bool CTransferThread::Start()
@@ -103,14 +104,27 @@ bool CTransferThread::Start()
 
 void CTransferThread::post(int message, int parameter, std::string word)
 {
-    {
-        std::lock_guard lock(mailboxMutex_);
-        mailbox_.push_back({message, parameter, std::move(word)});
+    auto* n = new Notification{message, parameter, std::move(word)};
+    n->next = mailbox_.load(std::memory_order_relaxed);
+    while (!mailbox_.compare_exchange_weak(n->next, n, std::memory_order_release, std::memory_order_relaxed)) {
     }
     if (wakeFds_[1] >= 0) {
         const char byte = 1;
-        [[maybe_unused]] ssize_t n = ::write(wakeFds_[1], &byte, 1);
+        [[maybe_unused]] ssize_t written = ::write(wakeFds_[1], &byte, 1);
     }
+}
+
+std::vector<CTransferThread::Notification> CTransferThread::takeNotifications()
+{
+    std::vector<Notification> out;
+    for (Notification* n = mailbox_.exchange(nullptr, std::memory_order_acquire); n;) {
+        Notification* next = n->next;
+        out.push_back(std::move(*n));
+        delete n;
+        n = next;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
 }
 
 void CTransferThread::DeliverNotifications()
@@ -120,13 +134,9 @@ void CTransferThread::DeliverNotifications()
         while (::read(wakeFds_[0], drain, sizeof drain) > 0) {
         }
     }
-    std::deque<Notification> pending;
-    {
-        std::lock_guard lock(mailboxMutex_);
-        pending.swap(mailbox_);
-    }
+    const std::vector<Notification> pending = takeNotifications();
     TransferOwner* const to = owner;
-    for (auto& n : pending) {
+    for (const auto& n : pending) {
         if (!to)
             continue;
         if (n.message == WM_TRANSFER_STATUS) {

@@ -14,12 +14,12 @@
 #include "transfer/transferdialog.h"
 
 #include <cstdint>
-#include <deque>
+#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -97,19 +97,21 @@ private:
         int message;
         int parameter;
         std::string word;
+        Notification* next = nullptr;
     };
 
     void run();
     void work(FtpClient& ftp, TransferDialog& dialog, Failure& failure);
     bool connectWithRetries(FtpClient& ftp, TransferDialog& dialog, Failure& failure);
     void post(int message, int parameter, std::string word = {});
+    std::vector<Notification> takeNotifications();
     std::string doneText(const char* what) const;
 
     TransferDirection direction_;
     std::thread thread_;
-    // The hand-over of notifications to the owner's thread.
-    std::mutex mailboxMutex_;
-    std::deque<Notification> mailbox_;
+    // The hand-over of notifications to the owner's thread: a list the
+    // worker pushes onto and the owner takes whole, newest first.
+    std::atomic<Notification*> mailbox_{nullptr};
     int wakeFds_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
 };
