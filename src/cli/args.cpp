@@ -10,7 +10,7 @@ std::optional<std::string> ParsedArgs::value(std::string_view name) const
     return it->second;
 }
 
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> specs)
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionDef> definitions)
 {
     ParsedArgs out;
     bool optionsEnded = false;
@@ -29,15 +29,15 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSp
             out.help = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : specs)
+        const OptionDef* option = nullptr;
+        for (const OptionDef& s : definitions)
             if (s.name == name)
-                spec = &s;
-        if (!spec) {
+                option = &s;
+        if (!option) {
             out.error = "unknown option --" + name;
             return out;
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
                 out.error = "option --" + name + " takes no value";
                 return out;

@@ -10,7 +10,7 @@
 
 namespace corvane::cli {
 
-struct OptionSpec {
+struct OptionDef {
     std::string_view name; // without the leading "--"
     bool takesValue = false;
 };
@@ -27,6 +27,6 @@ struct ParsedArgs {
 
 // Everything after a lone "--" is positional, as is every argument that does
 // not start with "--" (so "-1.5" is a value, not an option).
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> specs);
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionDef> definitions);
 
 } // namespace corvane::cli

@@ -28,11 +28,11 @@ void PrintOut(const std::string& text) { std::fwrite(text.data(), 1, text.size()
 
 // Parses a command's arguments; prints its help or the one-line complaint.
 // Returns the exit code when the command is to stop here.
-std::optional<int> Begin(std::string_view name, std::span<const std::string> args, std::span<const OptionSpec> specs,
+std::optional<int> Begin(std::string_view name, std::span<const std::string> args, std::span<const OptionDef> definitions,
                          std::size_t minPositional, std::size_t maxPositional, int failure, ParsedArgs& parsed)
 {
     const Command& command = CommandNamed(name);
-    parsed = ParseArgs(args, specs);
+    parsed = ParseArgs(args, definitions);
     if (parsed.help) {
         PrintOut("Usage: corvane-cli " + std::string(command.synopsis) + "\n\n" + std::string(command.help));
         return kExitOk;
@@ -66,9 +66,9 @@ std::optional<int> ParseLevel(const std::string& text)
 
 int RunNew(std::span<const std::string> args)
 {
-    static constexpr OptionSpec specs[] = {{"force", false}};
+    static constexpr OptionDef definitions[] = {{"force", false}};
     ParsedArgs a;
-    if (auto exit = Begin("new", args, specs, 1, 1, kExitFailure, a))
+    if (auto exit = Begin("new", args, definitions, 1, 1, kExitFailure, a))
         return *exit;
     const std::string& path = a.positional[0];
     if (QFileInfo::exists(QString::fromStdString(path)) && !a.has("force"))
@@ -119,9 +119,9 @@ int RunInfo(std::span<const std::string> args)
 
 int RunList(std::span<const std::string> args)
 {
-    static constexpr OptionSpec specs[] = {{"dir", true}, {"levels", false}, {"min-level", true}};
+    static constexpr OptionDef definitions[] = {{"dir", true}, {"levels", false}, {"min-level", true}};
     ParsedArgs a;
-    if (auto exit = Begin("list", args, specs, 1, 1, kExitFailure, a))
+    if (auto exit = Begin("list", args, definitions, 1, 1, kExitFailure, a))
         return *exit;
     std::optional<int> selection;
     std::string error;
@@ -152,9 +152,9 @@ int RunList(std::span<const std::string> args)
 
 int RunGet(std::span<const std::string> args)
 {
-    static constexpr OptionSpec specs[] = {{"level", false}};
+    static constexpr OptionDef definitions[] = {{"level", false}};
     ParsedArgs a;
-    if (auto exit = Begin("get", args, specs, 3, 3, kExitFailure, a))
+    if (auto exit = Begin("get", args, definitions, 3, 3, kExitFailure, a))
         return *exit;
     std::string error;
     auto dir = ParseDirectory(a.positional[1], error);
@@ -174,9 +174,9 @@ int RunGet(std::span<const std::string> args)
 
 int RunSet(std::span<const std::string> args)
 {
-    static constexpr OptionSpec specs[] = {{"level", true}};
+    static constexpr OptionDef definitions[] = {{"level", true}};
     ParsedArgs a;
-    if (auto exit = Begin("set", args, specs, 4, 4, kExitFailure, a))
+    if (auto exit = Begin("set", args, definitions, 4, 4, kExitFailure, a))
         return *exit;
     std::string error;
     auto dir = ParseDirectory(a.positional[1], error);
@@ -206,9 +206,9 @@ int RunSet(std::span<const std::string> args)
 
 int RunExport(std::span<const std::string> args)
 {
-    static constexpr OptionSpec specs[] = {{"format", true}};
+    static constexpr OptionDef definitions[] = {{"format", true}};
     ParsedArgs a;
-    if (auto exit = Begin("export", args, specs, 1, 1, kExitFailure, a))
+    if (auto exit = Begin("export", args, definitions, 1, 1, kExitFailure, a))
         return *exit;
     RecordFormat format = RecordFormat::Json;
     if (auto f = a.value("format")) {

@@ -313,8 +313,8 @@ public:
 int RunCheckUpdate(std::span<const std::string> args)
 {
     const Command& command = FileCommandNamed("check-update");
-    const OptionSpec specs[] = {{"server", true}, {"yes", false}};
-    ParsedArgs a = ParseArgs(args, specs);
+    const OptionDef definitions[] = {{"server", true}, {"yes", false}};
+    ParsedArgs a = ParseArgs(args, definitions);
     if (a.help) {
         std::fputs(("Usage: corvane-cli " + std::string(command.synopsis) + "\n\n" + std::string(command.help)).c_str(),
                    stdout);

@@ -43,13 +43,13 @@ const char* const kLinkOptionsHelp =
     "                        abort); retry gives up and aborts after 3 retries in a row\n"
     "Every message the operation shows is written to stderr as it is.\n";
 
-std::vector<OptionSpec> LinkOptionSpecs(std::initializer_list<OptionSpec> extra)
+std::vector<OptionDef> LinkOptionDefs(std::initializer_list<OptionDef> extra)
 {
-    std::vector<OptionSpec> specs{{"tcp", true},   {"com", true},      {"device", true},
+    std::vector<OptionDef> definitions{{"tcp", true},   {"com", true},      {"device", true},
                                   {"line", true},  {"terminal", false}, {"mini", false},
                                   {"address", true}, {"timeout", true}, {"on-error", true}};
-    specs.insert(specs.end(), extra.begin(), extra.end());
-    return specs;
+    definitions.insert(definitions.end(), extra.begin(), extra.end());
+    return definitions;
 }
 
 bool ParseTcpTarget(std::string_view text, std::uint32_t& address, std::optional<std::uint16_t>& port)

@@ -37,8 +37,8 @@ struct LinkOptions {
     ErrorPolicy onError = ErrorPolicy::Abort;
 };
 
-// The option specs of the link options, followed by `extra`.
-std::vector<OptionSpec> LinkOptionSpecs(std::initializer_list<OptionSpec> extra = {});
+// The option definitions of the link options, followed by `extra`.
+std::vector<OptionDef> LinkOptionDefs(std::initializer_list<OptionDef> extra = {});
 
 // The --help paragraph describing the link options.
 extern const char* const kLinkOptionsHelp;

@@ -26,12 +26,12 @@ int Fail(const std::string& message)
 // Parses the arguments, loads the data file and applies the link options.
 // Returns the exit code when the command is to stop here.
 std::optional<int> Open(const Command& command, std::span<const std::string> args,
-                        std::initializer_list<OptionSpec> extra, std::size_t positionals, std::size_t fileIndex,
+                        std::initializer_list<OptionDef> extra, std::size_t positionals, std::size_t fileIndex,
                         bool forRewrite, ParsedArgs& parsed, std::unique_ptr<Session>& session)
 {
     const std::string_view name = command.name;
-    const auto specs = LinkOptionSpecs(extra);
-    parsed = ParseArgs(args, specs);
+    const auto definitions = LinkOptionDefs(extra);
+    parsed = ParseArgs(args, definitions);
     if (parsed.help) {
         PrintOut("Usage: corvane-cli " + std::string(command.synopsis) + "\n\n" + std::string(command.help) +
                  kLinkOptionsHelp);

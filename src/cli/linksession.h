@@ -36,7 +36,7 @@ struct Session {
 // applies the link options. Returns the exit code when the command is to stop
 // here (after --help or a bad argument).
 std::optional<int> Open(const Command& command, std::span<const std::string> args,
-                        std::initializer_list<OptionSpec> extra, std::size_t positionals, std::size_t fileIndex,
+                        std::initializer_list<OptionDef> extra, std::size_t positionals, std::size_t fileIndex,
                         bool forRewrite, ParsedArgs& parsed, std::unique_ptr<Session>& session);
 
 // Why the controller could not be reached, as one line.

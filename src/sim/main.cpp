@@ -52,7 +52,7 @@ Controller:
   --report TEXT         the report sent after an accepted PT ("\f" and "\n" stand
                         for a form feed and CR LF; default a short transaction report)
   --refuse-program      every PC and XC answers NO95
-  --reject SPEC         answer NO14; SPEC is MN:CODE or MN:* (PV and PC of codes,
+  --reject RULE         answer NO14; RULE is MN:CODE or MN:* (PV and PC of codes,
                         e.g. SY:111, P2:301), CMD:* (every request, e.g. XV:*) or
                         CMD:N (requests whose first argument is N, e.g. ER:2); repeatable
 
