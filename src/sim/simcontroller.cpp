@@ -96,13 +96,13 @@ double AmountOf(unsigned transaction) { return 100.0 * RecipeOf(transaction); }
 
 } // namespace
 
-std::optional<RejectRule> ParseRejectRule(std::string_view rule)
+std::optional<RejectRule> ParseRejectRule(std::string_view text)
 {
-    const std::size_t colon = rule.find(':');
-    if (colon != 2 || rule.size() < 4)
+    const std::size_t colon = text.find(':');
+    if (colon != 2 || text.size() < 4)
         return std::nullopt;
-    const std::string_view head = rule.substr(0, 2);
-    const std::string_view tail = rule.substr(3);
+    const std::string_view head = text.substr(0, 2);
+    const std::string_view tail = text.substr(3);
     static constexpr std::array<std::string_view, 4> kWords{"CF", "SY", "P1", "P2"};
     const bool recipe = head[0] >= '0' && head[0] <= '9' && head[1] >= '0' && head[1] <= '9';
     const bool mnemonic = recipe || std::find(kWords.begin(), kWords.end(), head) != kWords.end();

@@ -27,7 +27,7 @@ struct RejectRule {
 
 // "SY:111", "P2:*" (PV and PC of codes), "XV:*" (a whole command) or "ER:2"
 // (a command with this first argument); none when malformed.
-std::optional<RejectRule> ParseRejectRule(std::string_view rule);
+std::optional<RejectRule> ParseRejectRule(std::string_view text);
 
 struct SimConfig {
     std::uint32_t firmwareCrc = kFirmwareCrc;
