@@ -41,21 +41,13 @@ bool MiniProtocol::Send(std::string_view command)
 
 int MiniProtocol::Receive(std::string& reply)
 {
-    if (!IsOpen()) {
-        if (port_)
-            port_->status = StatusCannotOpen;
-        return StatusCannotOpen;
-    }
-    if (int status = skipToStart(); status != StatusOk)
+    std::string frame;
+    if (int status = readFrame(frame); status != StatusOk)
         return status;
-    std::vector<std::uint8_t> frame(kMaxReplyLength);
-    int n = port_->Read(frame.data(), frame.size(), replyEnd);
-    if (n == 0)
-        return port_->status != StatusOk ? port_->status : StatusProtocolError;
     std::uint8_t tail[2] = {};
     if (port_->Read(tail, 2, kNoTerminator) == 0)
         return port_->status != StatusOk ? port_->status : StatusProtocolError;
-    std::string_view text(reinterpret_cast<const char*>(frame.data()), static_cast<std::size_t>(n));
+    std::string_view text(frame);
     if (Lrc(text) != tail[0]) {
         port_->status = StatusProtocolError;
         return StatusProtocolError;

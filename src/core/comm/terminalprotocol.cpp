@@ -53,7 +53,7 @@ int TerminalProtocol::skipToStart()
     }
 }
 
-int TerminalProtocol::Receive(std::string& reply)
+int TerminalProtocol::readFrame(std::string& frame)
 {
     if (!IsOpen()) {
         if (port_)
@@ -62,11 +62,20 @@ int TerminalProtocol::Receive(std::string& reply)
     }
     if (int status = skipToStart(); status != StatusOk)
         return status;
-    std::vector<std::uint8_t> frame(kMaxReplyLength);
-    int n = port_->Read(frame.data(), frame.size(), replyEnd);
+    std::vector<std::uint8_t> buffer(kMaxReplyLength);
+    const int n = port_->Read(buffer.data(), buffer.size(), replyEnd);
     if (n == 0)
         return port_->status != StatusOk ? port_->status : StatusProtocolError;
-    std::string_view text(reinterpret_cast<const char*>(frame.data()), static_cast<std::size_t>(n));
+    frame.assign(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(n));
+    return StatusOk;
+}
+
+int TerminalProtocol::Receive(std::string& reply)
+{
+    std::string frame;
+    if (int status = readFrame(frame); status != StatusOk)
+        return status;
+    std::string_view text(frame);
     const std::size_t cr = text.rfind('\r');
     if (cr == std::string_view::npos) {
         port_->status = StatusProtocolError;

@@ -26,6 +26,9 @@ public:
 protected:
     // Skips bytes up to the start byte; 0 when found, else the port's status.
     int skipToStart();
+    // Reads one reply frame from after its start byte up to and including its
+    // end byte into `frame`; 0, or the status that ended the read.
+    int readFrame(std::string& frame);
 
     std::string prefix = "*";
     std::string trailer = "\r\n";
