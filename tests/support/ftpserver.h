@@ -29,7 +29,5 @@ private:
     std::string error_;
 };
 
-// Starts a child and returns its pid with the first line it printed; -1 on failure.
-int SpawnWithFirstLine(std::vector<std::string> argv, std::string& line, int timeoutSeconds = 10);
 
 } // namespace corvane::testing

@@ -1,19 +1,17 @@
 #include "support/simprocess.h"
 
+#include "support/spawn.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace corvane::testing {
 
@@ -34,47 +32,15 @@ bool SimProcess::start(const std::vector<std::string>& args)
     all.push_back("--exit-with-parent");
     all.push_back("--log");
     all.push_back(logPath_);
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int out[2];
-    if (pipe(out) != 0) {
-        error_ = "pipe failed";
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (rc != 0) {
-        close(out[0]);
-        error_ = std::string("cannot start pellion-sim: ") + std::strerror(rc);
+    // The first line says where it listens; with an FTP side a second line its FTP port.
+    const bool ftp = std::find(args.begin(), args.end(), "--ftp-root") != args.end();
+    std::string line;
+    const int pid = SpawnReadingLines(all, ftp ? 2 : 1, line, ftp ? 20 : 10);
+    if (pid < 0) {
+        error_ = "cannot start pellion-sim";
         return false;
     }
     pid_ = pid;
-
-    // The first line says where it listens; with an FTP side a second line its FTP port.
-    const bool ftp = std::find(args.begin(), args.end(), "--ftp-root") != args.end();
-    const auto lines = [](const std::string& s) { return std::count(s.begin(), s.end(), '\n'); };
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ftp ? 20 : 10);
-    while (lines(line) < (ftp ? 2 : 1) && std::chrono::steady_clock::now() < deadline) {
-        pollfd p{out[0], POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0)
-            continue;
-        char buf[256];
-        const ssize_t n = read(out[0], buf, sizeof buf);
-        if (n <= 0)
-            break;
-        line.append(buf, static_cast<std::size_t>(n));
-    }
-    close(out[0]);
     ftpPort_ = 0;
     if (ftp) {
         static constexpr std::string_view kFtp = "listening ftp 127.0.0.1:";
