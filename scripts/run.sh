@@ -25,7 +25,9 @@ for exe in "$APP" "$SIM"; do
 done
 
 mkdir -p "$DEMO_DIR"
-"$SIM" --tcp 0 >"$SIM_OUT" 2>&1 &
+# The controller's FTP side too, for the firmware upgrade and controller files
+# (user "Corvane", access code 0000).
+"$SIM" --tcp 0 --ftp-root "$DEMO_DIR/ftp" >"$SIM_OUT" 2>&1 &
 SIM_PID=$!
 stop_sim() { kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; }
 trap stop_sim EXIT
@@ -41,16 +43,24 @@ for _ in $(seq 1 100); do
   fi
   sleep 0.05
 done
-if [ -z "$PORT" ]; then
-  echo "pellion-sim did not announce its port; its output:" >&2
+FTP_PORT=""
+for _ in $(seq 1 100); do
+  FTP_PORT=$(sed -n 's/^listening ftp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$SIM_OUT" | head -n 1)
+  [ -n "$FTP_PORT" ] && break
+  kill -0 "$SIM_PID" 2>/dev/null || break
+  sleep 0.05
+done
+if [ -z "$PORT" ] || [ -z "$FTP_PORT" ]; then
+  echo "pellion-sim did not announce its ports; its output:" >&2
   cat "$SIM_OUT" >&2
   exit 1
 fi
 
-# A private settings store: the simulator's port, and nothing of the user's own settings touched.
+# A private settings store: the simulator's ports, and nothing of the user's own settings touched.
 cat >"$INI" <<INI
 [Comm]
 TcpPort=$PORT
+FtpPort=$FTP_PORT
 INI
 
 # The demonstration data file: TCP/IP to 127.0.0.1. Kept between runs, so that
@@ -59,7 +69,10 @@ if [ ! -f "$DEMO" ]; then
   "$APP" --settings "$INI" --new-tcp 127.0.0.1 --save-as "$DEMO"
 fi
 
-echo "pellion-sim listens on 127.0.0.1:$PORT; opening $DEMO"
+echo "pellion-sim listens on 127.0.0.1:$PORT (FTP $FTP_PORT, access code 0000); opening $DEMO"
+echo "The firmware upgrade takes ULOAD.BIN from $DEMO_DIR and leaves APPINFO.DAT there."
 status=0
-"$APP" --settings "$INI" "$DEMO" || status=$?
+# The demo folder is the working folder: files the app writes there stay out of the sources.
+APP_ABS=$(cd "$(dirname "$APP")" && pwd)/$(basename "$APP")
+(cd "$DEMO_DIR" && "$APP_ABS" --settings "$(basename "$INI")" "$(basename "$DEMO")") || status=$?
 exit "$status"

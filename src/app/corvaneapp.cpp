@@ -17,6 +17,7 @@
 #include "device/commcommands.h"
 #include "dictionary/literals.h"
 #include "singleinstance.h"
+#include "transfer/internetsession.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -193,7 +194,7 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments)
     switch (cl.action) {
     case CommandLine::Action::New:
         newConfigurationDocument();
-        return true;
+        break;
     case CommandLine::Action::NewTcp: {
         CMainFrame* frame = createFrame();
         frames_.push_back(frame);
@@ -201,22 +202,56 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments)
         frameActivated(frame);
         frame->newDocument(cl.tcpAddress);
         emit framesChanged();
-        return true;
+        break;
     }
     case CommandLine::Action::Open:
         if (!openDocument(QString::fromStdString(cl.file))) {
             exitCode_ = 1;
             return false;
         }
-        return true;
+        break;
     case CommandLine::Action::Print:
     case CommandLine::Action::PrintTo:
         exitCode_ = printDocument(QString::fromStdString(cl.file), QString::fromStdString(cl.printer)) ? 0 : 1;
         return false;
     case CommandLine::Action::Help:
-        break;
+        return false;
     }
-    return false;
+
+    // 13. The internet connection, once the main window stands.
+    createInternetConnection();
+    return true;
+}
+
+void CCorvaneApp::createInternetConnection()
+{
+    internet_ = internetFactory_ ? internetFactory_() : InternetSession::Create();
+    if (!internet_) {
+        messages().showMessage(kNetworkInitError, "Corvane", MessageIcon::Error);
+        return;
+    }
+    internet_->applySettings(settings_);
+    // The update check needs the connection; it may run whenever there is one.
+    setUpdateCheckFlag(true);
+}
+
+void CCorvaneApp::checkForUpdates(CMainFrame& frame)
+{
+    if (!updateCheckFlag_ || !internet_) {
+        QApplication::beep();
+        return;
+    }
+    // One check at a time.
+    setUpdateCheckFlag(false);
+    RunUpdateCheck(&frame, *internet_, frame.interaction(), *shell_, settings_, [this] { quitAtOnce(); });
+    setUpdateCheckFlag(true);
+}
+
+void CCorvaneApp::quitAtOnce()
+{
+    // The event loop ends and the frames close without asking.
+    emit quitPosted();
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool CCorvaneApp::writeNewTcpDocument(const CommandLine& cl)
@@ -248,6 +283,7 @@ void CCorvaneApp::ExitInstance()
     for (CMainFrame* frame : frames)
         delete frame;
     instance_.reset();
+    internet_.reset();
     if (fontId_ >= 0) {
         QFontDatabase::removeApplicationFont(fontId_);
         fontId_ = -1;

@@ -15,6 +15,7 @@ class QWidget;
 
 namespace corvane {
 class CCorvaneDoc;
+class InternetSession;
 class Interaction;
 class RecentFiles;
 class Settings;
@@ -75,9 +76,20 @@ public:
     // Messages that belong to no frame.
     Interaction& messages();
 
-    // The update-check flag: enables "&Check for Updates...". Nothing sets it yet.
+    // The shared internet connection; null when it could not be made.
+    InternetSession* internet() const { return internet_.get(); }
+    // How the connection is made (tests replace it before InitInstance).
+    using InternetFactory = std::function<std::unique_ptr<InternetSession>()>;
+    void setInternetFactory(InternetFactory factory) { internetFactory_ = std::move(factory); }
+
+    // The update-check flag: enables "&Check for Updates...". Set once the
+    // internet connection exists, clear while a check runs.
     bool updateCheckFlag() const { return updateCheckFlag_; }
     void setUpdateCheckFlag(bool on);
+    // "&Check for Updates...".
+    void checkForUpdates(CMainFrame& frame);
+    // Ends the program at once: no document is offered for saving.
+    void quitAtOnce();
 
     // How a listing is printed directly (the listing printer by default).
     using PrintFunction = std::function<bool(QWidget* frame, CCorvaneDoc& doc, const QString& printer)>;
@@ -96,6 +108,7 @@ public:
 signals:
     void lastFrameClosed();
     void framesChanged();
+    void quitPosted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +117,7 @@ private:
     CMainFrame* createFrame();
     CMainFrame* findFrame(const QString& path) const;
     bool writeNewTcpDocument(const CommandLine& commandLine);
+    void createInternetConnection();
 
     Settings& settings_;
     Interaction* interaction_;
@@ -111,6 +125,8 @@ private:
     std::unique_ptr<Shell> ownShell_;
     Shell* shell_;
     std::unique_ptr<RecentFiles> recentFiles_;
+    InternetFactory internetFactory_;
+    std::unique_ptr<InternetSession> internet_;
     std::unique_ptr<SingleInstance> instance_;
     std::vector<CMainFrame*> frames_;
     CMainFrame* mainFrame_ = nullptr;

@@ -20,6 +20,7 @@ const ControllerFileWords kWords{
     "Sending...",
     "Error sending equation set",
     "Equation set transfer to Pellion.net complete.",
+    "equation file",
 };
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }

@@ -265,6 +265,7 @@ void CMainFrame::buildMenus()
     addCommand(DocumentCommand::TransactionLog);
     comm->addSeparator();
     addCommand(DocumentCommand::BrowsePellion);
+    addCommand(DocumentCommand::UpgradeFirmware);
     comm->addSeparator();
     QAction* terminal = addAction(comm, QStringLiteral("&Terminal Emulator\tAlt-F10"), QKeySequence(Qt::ALT | Qt::Key_F10));
     connect(terminal, &QAction::triggered, this, &CMainFrame::openTerminal);
@@ -278,6 +279,11 @@ void CMainFrame::buildMenus()
     QAction* web = addAction(help, QStringLiteral("Halvard Meter on the &Web"));
     connect(web, &QAction::triggered, this, [this] { OpenMakerWebSite(app_.shell(), app_.settings()); });
     checkForUpdates_ = addAction(help, QStringLiteral("&Check for Updates..."));
+    connect(checkForUpdates_, &QAction::triggered, this, [this] {
+        busy_ = true;
+        app_.checkForUpdates(*this);
+        busy_ = false;
+    });
     help->addSeparator();
     QAction* about = addAction(help, QStringLiteral("&About Corvane for Pellion.net..."));
     connect(about, &QAction::triggered, this, [this] {
@@ -358,7 +364,10 @@ void CMainFrame::rebuildRecentFiles()
 void CMainFrame::runCommand(DocumentCommand command)
 {
     busy_ = true;
-    RunDocumentCommand(command, this, *doc_, *link_, app_.settings(), *interaction_, app_.shell());
+    if (command == DocumentCommand::UpgradeFirmware)
+        RunFirmwareUpgrade(this, *doc_, *link_, app_.settings(), app_.internet(), *interaction_);
+    else
+        RunDocumentCommand(command, this, *doc_, *link_, app_.settings(), *interaction_, app_.shell());
     busy_ = false;
     updateTitle();
     updateStatus();

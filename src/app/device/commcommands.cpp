@@ -13,6 +13,10 @@
 #include "device/portsettingsdialog.h"
 #include "device/progresswnd.h"
 #include "device/readdump.h"
+#include "transfer/firmwareupgrade.h"
+#include "transfer/internetsession.h"
+#include "transfer/transfersettings.h"
+#include "transfer/updatecheck.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -105,6 +109,33 @@ void RunDocumentCommand(DocumentCommand command, QWidget* frame, CCorvaneDoc& do
     case DocumentCommand::UpgradeFirmware:
         return;
     }
+}
+
+void RunFirmwareUpgrade(QWidget* frame, CCorvaneDoc& doc, ControllerLink& link, const Settings& settings,
+                        InternetSession* internet, Interaction& interaction)
+{
+    if (!CommandAvailable(DocumentCommand::UpgradeFirmware, doc)) {
+        QApplication::beep();
+        return;
+    }
+    if (!internet) {
+        interaction.showMessage(kNetworkInitError, "Firmware Upgrade Wizard", MessageIcon::Error);
+        return;
+    }
+    BusyScope busy;
+    WaitCursor wait;
+    CProgressWnd progress(frame);
+    FirmwareUpgrade wizard{link, doc, interaction, progress, *internet};
+    wizard.ftpPort = ControllerFtpPort(settings);
+    wizard.run();
+}
+
+void RunUpdateCheck(QWidget* frame, InternetSession& internet, Interaction& interaction, Shell& shell,
+                    const Settings& settings, std::function<void()> quit)
+{
+    CProgressWnd progress(frame);
+    UpdateCheck check{internet, interaction, progress, shell, settings, ".", std::move(quit)};
+    check.run();
 }
 
 void ShowPortSettings(QWidget* parent, Settings& settings, int comPort)

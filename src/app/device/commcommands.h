@@ -4,11 +4,14 @@
 
 #include "device/documentcommands.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace corvane {
 class CCorvaneDoc;
 class ControllerLink;
+class InternetSession;
 class Interaction;
 class Settings;
 class Shell;
@@ -18,9 +21,19 @@ namespace corvane::app {
 
 // Runs one device command of the document whose frame is `frame`. A command
 // that CommandEnabled() disables, or any command while a link is busy, is
-// refused with a beep. UpgradeFirmware is not handled here.
+// refused with a beep. UpgradeFirmware has RunFirmwareUpgrade.
 void RunDocumentCommand(DocumentCommand command, QWidget* frame, CCorvaneDoc& doc, ControllerLink& link,
                         Settings& settings, Interaction& interaction, Shell& shell);
+
+// "&Upgrade Firmware...": the upgrade wizard under its progress window and a
+// wait cursor. Without an internet connection it says so and ends.
+void RunFirmwareUpgrade(QWidget* frame, CCorvaneDoc& doc, ControllerLink& link, const Settings& settings,
+                        InternetSession* internet, Interaction& interaction);
+
+// "&Check for Updates...": the update check under its progress window; `quit`
+// ends the program when the installer was opened.
+void RunUpdateCheck(QWidget* frame, InternetSession& internet, Interaction& interaction, Shell& shell,
+                    const Settings& settings, std::function<void()> quit);
 
 // "Comm Port Settings...": the line settings of one COM port.
 void ShowPortSettings(QWidget* parent, Settings& settings, int comPort = 1);

@@ -1,5 +1,6 @@
 #include "transfer/controllerfile.h"
 
+#include "common/cformat.h"
 #include "common/crc32.h"
 #include "common/interaction.h"
 #include "common/progress.h"
@@ -38,6 +39,13 @@ std::unique_ptr<Job> MakeJob(const ControllerFileTarget& target, const std::stri
 }
 
 } // namespace
+
+std::string TransferStatusText(const ControllerFileWords& words, const std::string& word)
+{
+    if (words.fileKind.empty())
+        return {};
+    return CFormat("%s transfer status: %s", words.fileKind.c_str(), word.c_str());
+}
 
 std::optional<ControllerFileTarget> PrepareControllerFileTransfer(const CCorvaneDoc* target, Interaction& ui,
                                                                   const Settings& store)

@@ -35,7 +35,14 @@ struct ControllerFileWords {
     std::string dumpText;          // "Sending..."
     std::string sendErrorCaption;  // "Error sending equation set"
     std::string sendDoneMessage;   // "Equation set transfer to Pellion.net complete."
+    // What the status bar calls the file ("equation file"); empty when the
+    // view shows no transfer status (the card database).
+    std::string fileKind;
 };
+
+// A status word of a view's transfer as the main window's status bar shows it:
+// "%s transfer status: %s". Empty when the view shows none.
+std::string TransferStatusText(const ControllerFileWords& words, const std::string& word);
 
 // Where and how to log in: the target controller and the access code typed.
 struct ControllerFileTarget {
