@@ -10,8 +10,7 @@
 #include "support/simprocess.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
+#include "support/cliprocess.h"
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -20,27 +19,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
-#include <sstream>
 
 namespace corvane {
 namespace {
 
 using testing::SimProcess;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+using testing::CliRun;
+using testing::Has;
+using testing::Lines;
 
 int Count(const std::vector<std::string>& lines, std::string_view prefix)
 {
@@ -48,7 +35,6 @@ int Count(const std::vector<std::string>& lines, std::string_view prefix)
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Codes whose value the simulator's clock or the meter rule decides.
 bool Compared(const DBParam& p)
@@ -81,22 +67,7 @@ protected:
 
     CliRun run(const std::vector<std::string>& args) const
     {
-        QStringList list;
-        for (const std::string& a : args)
-            list << QString::fromStdString(a);
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        // A settings store of the test's own, so that the user's COM settings play no part.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI), list);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        CliRun r;
-        r.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        r.out = process.readAllStandardOutput().toStdString();
-        r.err = process.readAllStandardError().toStdString();
-        return r;
+        return testing::RunCli(args, {.workingDirectory = dir.path(), .configHome = dir.path()});
     }
 
     void startTcp(std::vector<std::string> args = {})

@@ -2,13 +2,13 @@
 
 #include "support/simprocess.h"
 
-#include <QProcess>
+#include "support/cliprocess.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fstream>
 
 namespace corvane {
@@ -31,24 +31,11 @@ protected:
 
     int run(const std::vector<std::string>& args, const std::string& input = {}, int interruptAfterMs = -1)
     {
-        QStringList list;
-        for (const auto& a : args)
-            list << QString::fromStdString(a);
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(CORVANE_CLI), list);
-        EXPECT_TRUE(p.waitForStarted());
-        if (!input.empty())
-            p.write(input.data(), static_cast<qint64>(input.size()));
-        p.closeWriteChannel();
-        if (interruptAfterMs >= 0) {
-            p.waitForFinished(interruptAfterMs);
-            ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-        }
-        EXPECT_TRUE(p.waitForFinished(30000));
-        out = p.readAllStandardOutput().toStdString();
-        err = p.readAllStandardError().toStdString();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        testing::CliRun r = testing::RunCli(
+            args, {.workingDirectory = dir.path(), .input = input, .interruptAfterMs = interruptAfterMs});
+        out = r.out;
+        err = r.err;
+        return r.exit;
     }
 };
 

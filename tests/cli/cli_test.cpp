@@ -3,7 +3,8 @@
 #include "configdoc/corvanedoc.h"
 #include "configdoc/datafile.h"
 
-#include <QProcess>
+#include "support/cliprocess.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -11,25 +12,12 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace corvane {
 namespace {
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+using testing::CliRun;
+using testing::Lines;
 
 class Cli : public ::testing::Test {
 protected:
@@ -39,18 +27,7 @@ protected:
 
     CliRun run(const std::vector<std::string>& args) const
     {
-        QStringList list;
-        for (const std::string& a : args)
-            list << QString::fromStdString(a);
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(CORVANE_CLI), list);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        CliRun r;
-        r.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        r.out = process.readAllStandardOutput().toStdString();
-        r.err = process.readAllStandardError().toStdString();
-        return r;
+        return testing::RunCli(args, {.workingDirectory = dir.path()});
     }
 
     // Runs a command that must succeed.

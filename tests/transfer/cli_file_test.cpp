@@ -8,19 +8,11 @@
 #include "configdoc/datafile.h"
 #include "support/simprocess.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
+#include "support/cliprocess.h"
 
 namespace corvane::testing {
 namespace {
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class FtpCliTest : public ::testing::Test {
 protected:
@@ -51,21 +43,7 @@ protected:
             args.insert(args.end(), {"--tcp", CFormat("127.0.0.1:%u", sim.tcpPort()), "--ftp-port",
                                      std::to_string(sim.ftpPort()), "--timeout", "300"});
         }
-        QStringList list;
-        for (const std::string& a : args)
-            list << QString::fromStdString(a);
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI), list);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        CliRun r;
-        r.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        r.out = process.readAllStandardOutput().toStdString();
-        r.err = process.readAllStandardError().toStdString();
-        return r;
+        return RunCli(args, {.workingDirectory = dir.path(), .configHome = dir.path()});
     }
 };
 
