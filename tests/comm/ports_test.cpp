@@ -233,6 +233,19 @@ TEST_F(PortSerial, DeviceFailureIsStatus6WithTheSystemsText)
     EXPECT_EQ(port.status, StatusReceiveError);
 }
 
+TEST_F(PortSerial, LineThatTakesNothingEndsTheWrite)
+{
+    SerialPort port(kCom, LineSettings{}, pty.path);
+    port.setReadDeadlineMs(100);
+    // Nobody reads the master side: the line's buffer fills and stays full.
+    const std::string bytes(1 << 20, 'x');
+    int n = -1;
+    const auto ms = ElapsedMs([&] { n = port.Write(bytes); });
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(port.status, StatusTransmissionError);
+    EXPECT_LT(ms, 2000);
+}
+
 TEST_F(PortSerial, MissingDeviceStaysClosedAndCountsNoUse)
 {
     {

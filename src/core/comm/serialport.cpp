@@ -1,5 +1,6 @@
 #include "comm/serialport.h"
 
+#include "comm/portstatus.h"
 #include "common/cformat.h"
 
 #include <array>
@@ -147,8 +148,13 @@ int SerialPort::Write(const std::uint8_t* data, std::size_t length)
     while (sent < length) {
         ssize_t n = ::write(fd, data + sent, length - sent);
         if (n < 0 && errno == EAGAIN) {
+            // A line that takes nothing for a whole read deadline (flow
+            // control held, a stalled adapter) ends the write.
             pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, deadlineMs_);
+            if (::poll(&p, 1, deadlineMs_) == 0) {
+                status = StatusTransmissionError;
+                return 0;
+            }
             continue;
         }
         if (n < 0 && errno == EINTR)
