@@ -78,12 +78,12 @@ Answer HalvardProtocol::ReportError(Interaction& interaction, const std::optiona
         return interaction.ask(heading + " - " + refusal_, "Corvane", buttons, MessageIcon::Warning);
     }
     if (port_->status == StatusCannotOpen) {
-        const auto* tcp = dynamic_cast<const TCPPort*>(port_.get());
-        if (tcp && !tcp->connectError().empty()) {
+        // Where and why, so that a refused connection or a device without
+        // permission can be told from a missing one.
+        if (const std::string why = port_->OpenFailure(); !why.empty()) {
             const std::string heading = CFormat("Error on %s%d:", "serial device at port ", port_->portNumber);
-            return interaction.ask(heading + " - " + PortStatusText(StatusCannotOpen) + " (" + tcp->host() + ": " +
-                                       tcp->connectError() + ")",
-                                   "Corvane", buttons, MessageIcon::Warning);
+            return interaction.ask(heading + " - " + PortStatusText(StatusCannotOpen) + " (" + why + ")", "Corvane",
+                                   buttons, MessageIcon::Warning);
         }
     }
     return port_->ReportError(interaction, std::nullopt, buttons);

@@ -35,6 +35,8 @@ public:
     // One line for the status bar.
     virtual std::string StatusText(int address) const = 0;
     virtual bool IsNetwork() const = 0;
+    // Why the port did not open, as "WHERE: REASON"; empty when it did or nothing is known.
+    virtual std::string OpenFailure() const { return {}; }
 
     // The error box for the current status; returns the answer.
     Answer ReportError(Interaction& interaction, const std::optional<std::string>& caption, Buttons buttons) const;

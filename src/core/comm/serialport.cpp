@@ -87,7 +87,7 @@ bool ConfigureLine(int fd, const LineSettings& line)
 } // namespace
 
 SerialPort::SerialPort(int comNumber, const LineSettings& line, const std::string& devicePath)
-    : comNumber_(comNumber & 0xFF), deadlineMs_(ReadDeadlineMs(SpeedIndex(line.baudRate)))
+    : comNumber_(comNumber & 0xFF), devicePath_(devicePath), deadlineMs_(ReadDeadlineMs(SpeedIndex(line.baudRate)))
 {
     portNumber = comNumber_;
     HandleSlot& slot = HandleTable()[static_cast<std::size_t>(comNumber_)];
@@ -251,6 +251,13 @@ void SerialPort::Purge()
     const int fd = handle();
     if (fd >= 0)
         ::tcflush(fd, TCIFLUSH);
+}
+
+std::string SerialPort::OpenFailure() const
+{
+    if (openState >= 1 || systemError_.empty())
+        return {};
+    return devicePath_ + ": " + systemError_;
 }
 
 std::string SerialPort::StatusText(int address) const

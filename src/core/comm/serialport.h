@@ -29,6 +29,7 @@ public:
     void Flush() override;
     void Purge() override;
     std::string StatusText(int address) const override;
+    std::string OpenFailure() const override;
     bool IsNetwork() const override { return false; }
 
     // Per-byte read deadline in milliseconds.
@@ -43,6 +44,7 @@ private:
     int readByte(std::uint8_t& byte);
 
     int comNumber_;
+    std::string devicePath_;
     int deadlineMs_;
     bool counted_ = false;
 };

@@ -26,6 +26,7 @@ public:
     CTimeoutSocket& socket() { return *socket_; }
     // A readable reason for a failed connect ("Connection refused"), else empty.
     const std::string& connectError() const { return connectError_; }
+    std::string OpenFailure() const override { return connectError_.empty() ? std::string() : host_ + ": " + connectError_; }
 
 private:
     void lost();
