@@ -101,7 +101,7 @@ protected:
     {
         auto job = MakeReadJob({"127.0.0.1", port, kCode}, words.remoteName, localPath);
         job->owner = &owner;
-        job->dialogFactory = ProgressDlgFactory(frame);
+        job->ownerDialogFactory = ProgressDlgFactory(frame);
         ASSERT_TRUE(job->Start());
         job.release(); // the done handler disposes of it
     }

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -12,8 +13,7 @@
 
 namespace corvane::app {
 
-CProgressDlg::CProgressDlg(TransferDirection direction, std::shared_ptr<TransferCancelLink> cancel, QWidget* parent)
-    : QDialog(parent), link_(std::move(cancel))
+CProgressDlg::CProgressDlg(CTransferThread& job, QWidget* parent) : QDialog(parent), job_(job)
 {
     setObjectName(QStringLiteral("transferProgress"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -25,7 +25,7 @@ CProgressDlg::CProgressDlg(TransferDirection direction, std::shared_ptr<Transfer
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("transferDirection"));
     const QStyle::StandardPixmap icon =
-        direction == TransferDirection::Download ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp;
+        job.direction() == TransferDirection::Download ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp;
     picture->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
     top->addWidget(picture, 0, Qt::AlignTop);
     auto* text = new QVBoxLayout;
@@ -87,68 +87,42 @@ QString CProgressDlg::line(int index) const { return lines_[index == 0 ? 0 : 1]-
 
 void CProgressDlg::reject()
 {
-    link_->set();
+    job_.cancelEvent.set();
     cancel_->setEnabled(false);
 }
 
 namespace {
 
-// The worker's side: each call becomes an event of the user-interface
-// thread, handled in the order made. Nothing here blocks the worker.
-class ForwardingDialog : public TransferDialog {
+// The job owns its dialog through this; a dialog that went with its parent
+// window is not deleted twice.
+class DialogHandle : public TransferDialog {
 public:
-    ForwardingDialog(CTransferThread& job, QPointer<QWidget> parent) : link_(std::make_shared<TransferCancelLink>())
-    {
-        link_->event.store(&job.cancelEvent, std::memory_order_release);
-        onUiThread([dialog = dialog_, link = link_, parent, direction = job.direction()] {
-            *dialog = new CProgressDlg(direction, link, parent.data());
-            (*dialog)->show();
-        });
-    }
-
-    ~ForwardingDialog() override
-    {
-        // From here on the job may go at any moment.
-        link_->event.store(nullptr, std::memory_order_release);
-        onUiThread([dialog = dialog_] { delete dialog->data(); });
-    }
+    explicit DialogHandle(CProgressDlg* dialog) : dialog_(dialog) {}
+    ~DialogHandle() override { delete dialog_.data(); }
 
     void setCaption(const std::string& caption) override
     {
-        update([text = QString::fromStdString(caption)](CProgressDlg& d) { d.setCaption(text); });
+        if (dialog_)
+            dialog_->setCaption(QString::fromStdString(caption));
     }
     void setLine(int line, const std::string& text) override
     {
-        update([line, t = QString::fromStdString(text)](CProgressDlg& d) { d.setLine(line, t); });
+        if (dialog_)
+            dialog_->setLine(line, QString::fromStdString(text));
     }
     void setRange(int lower, int upper) override
     {
-        update([lower, upper](CProgressDlg& d) { d.setRange(lower, upper); });
+        if (dialog_)
+            dialog_->setRange(lower, upper);
     }
     void setPosition(int position) override
     {
-        update([position](CProgressDlg& d) { d.setPosition(position); });
+        if (dialog_)
+            dialog_->setPosition(position);
     }
 
 private:
-    template <class Step>
-    static void onUiThread(Step step)
-    {
-        QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
-    }
-
-    template <class Change>
-    void update(Change change)
-    {
-        onUiThread([dialog = dialog_, change = std::move(change)] {
-            if (*dialog) // gone with its parent
-                change(**dialog);
-        });
-    }
-
-    std::shared_ptr<TransferCancelLink> link_;
-    // The window; read and written on the user-interface thread only.
-    std::shared_ptr<QPointer<CProgressDlg>> dialog_ = std::make_shared<QPointer<CProgressDlg>>();
+    QPointer<CProgressDlg> dialog_;
 };
 
 } // namespace
@@ -157,9 +131,9 @@ TransferDialogFactory ProgressDlgFactory(QWidget* parent)
 {
     QPointer<QWidget> owner(parent);
     return [owner](CTransferThread& job) -> std::unique_ptr<TransferDialog> {
-        if (!qApp)
-            return nullptr;
-        return std::make_unique<ForwardingDialog>(job, owner);
+        auto* dialog = new CProgressDlg(job, owner.data());
+        dialog->show();
+        return std::make_unique<DialogHandle>(dialog);
     };
 }
 

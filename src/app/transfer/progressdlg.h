@@ -1,18 +1,13 @@
 #pragma once
 // The progress dialog of a transfer job: two text lines, a bar, a picture of
-// the direction and Cancel, which sets the job's cancel event. The job's
-// worker drives it from its own thread through ProgressDlgFactory; the
-// dialog itself lives on the user-interface thread.
+// the direction and Cancel, which sets the job's cancel event. It lives on
+// the user-interface thread; the job relays its worker's calls to it.
 
 #include "transfer/transferdialog.h"
 #include "transfer/transferthread.h"
 
 #include <QDialog>
-#include <QPointer>
 #include <QString>
-
-#include <atomic>
-#include <memory>
 
 class QLabel;
 class QProgressBar;
@@ -20,21 +15,11 @@ class QPushButton;
 
 namespace corvane::app {
 
-// The cancel event of a job as its dialog reaches it: the worker detaches it
-// before the job can be disposed of, so a late Cancel press touches nothing.
-struct TransferCancelLink {
-    std::atomic<ManualResetEvent*> event{nullptr};
-    void set()
-    {
-        if (ManualResetEvent* e = event.load(std::memory_order_acquire))
-            e->set();
-    }
-};
-
 class CProgressDlg : public QDialog {
     Q_OBJECT
 public:
-    CProgressDlg(TransferDirection direction, std::shared_ptr<TransferCancelLink> cancel, QWidget* parent = nullptr);
+    // The job outlives its dialog.
+    CProgressDlg(CTransferThread& job, QWidget* parent = nullptr);
     ~CProgressDlg() override;
 
     void setCaption(const QString& caption);
@@ -52,15 +37,14 @@ public:
     void reject() override;
 
 private:
+    CTransferThread& job_;
     TransferDialogState state_;
-    std::shared_ptr<TransferCancelLink> link_;
     QLabel* lines_[2];
     QProgressBar* bar_;
     QPushButton* cancel_;
 };
 
-// Builds each job's dialog on the user-interface thread, above `parent`
-// (none: a window of its own).
+// The job's ownerDialogFactory: a CProgressDlg above `parent` (none: a window of its own).
 TransferDialogFactory ProgressDlgFactory(QWidget* parent = nullptr);
 
 } // namespace corvane::app

@@ -52,7 +52,28 @@ std::string Truncated(std::string text, std::size_t size)
 // Retry waits are cut into slices so that the dialog keeps taking input.
 constexpr std::chrono::milliseconds kWaitSlice{50};
 
+// The notification number that carries a call of the owner-thread dialog.
+constexpr int kDialogNotification = 0;
+
 } // namespace
+
+// The worker's side of an owner-thread dialog: every call is posted.
+class CTransferThread::RelayDialog : public TransferDialog {
+public:
+    explicit RelayDialog(CTransferThread& job) : job_(job) { call(DialogCreate); }
+    ~RelayDialog() override { call(DialogDestroy); }
+    void setCaption(const std::string& caption) override { call(DialogCaption, caption); }
+    void setLine(int line, const std::string& text) override { call(line == 0 ? DialogLine0 : DialogLine1, text); }
+    void setRange(int lower, int upper) override { call(DialogRange, {}, lower, upper); }
+    void setPosition(int position) override { call(DialogPosition, {}, position); }
+
+private:
+    void call(DialogCall what, std::string text = {}, int a = 0, int b = 0)
+    {
+        job_.post(kDialogNotification, what, std::move(text), a, b);
+    }
+    CTransferThread& job_;
+};
 
 std::string CleanResultText(std::string text)
 {
@@ -88,6 +109,7 @@ CTransferThread::~CTransferThread()
         if (fd >= 0)
             close(fd);
     takeNotifications();
+    ownerDialog_.reset();
 }
 
 bool CTransferThread::Start()
@@ -102,9 +124,9 @@ bool CTransferThread::Start()
     return true;
 }
 
-void CTransferThread::post(int message, int parameter, std::string word)
+void CTransferThread::post(int message, int parameter, std::string word, int lower, int upper)
 {
-    auto* n = new Notification{message, parameter, std::move(word)};
+    auto* n = new Notification{message, parameter, std::move(word), lower, upper};
     n->next = mailbox_.load(std::memory_order_relaxed);
     while (!mailbox_.compare_exchange_weak(n->next, n, std::memory_order_release, std::memory_order_relaxed)) {
     }
@@ -137,15 +159,43 @@ void CTransferThread::DeliverNotifications()
     const std::vector<Notification> pending = takeNotifications();
     TransferOwner* const to = owner;
     for (const auto& n : pending) {
-        if (!to)
+        if (n.message == kDialogNotification) {
+            applyDialogCall(n);
             continue;
-        if (n.message == WM_TRANSFER_STATUS) {
-            to->transferStatus(*this, n.word);
-        } else {
-            // The last notification: the owner may dispose of the job here.
-            to->transferDone(*this, n.message, n.parameter);
-            return;
         }
+        if (n.message == WM_TRANSFER_STATUS) {
+            if (to)
+                to->transferStatus(*this, n.word);
+            continue;
+        }
+        // The last notification. The worker is done with its dialog, and the
+        // owner may dispose of the job here.
+        ownerDialog_.reset();
+        if (to)
+            to->transferDone(*this, n.message, n.parameter);
+        return;
+    }
+}
+
+void CTransferThread::applyDialogCall(const Notification& call)
+{
+    if (call.parameter == DialogCreate) {
+        ownerDialog_ = ownerDialogFactory ? ownerDialogFactory(*this) : nullptr;
+        return;
+    }
+    if (call.parameter == DialogDestroy) {
+        ownerDialog_.reset();
+        return;
+    }
+    if (!ownerDialog_)
+        return;
+    switch (call.parameter) {
+    case DialogCaption: ownerDialog_->setCaption(call.word); break;
+    case DialogLine0: ownerDialog_->setLine(0, call.word); break;
+    case DialogLine1: ownerDialog_->setLine(1, call.word); break;
+    case DialogRange: ownerDialog_->setRange(call.lower, call.upper); break;
+    case DialogPosition: ownerDialog_->setPosition(call.lower); break;
+    default: break;
     }
 }
 
@@ -164,8 +214,13 @@ void CTransferThread::run()
         return;
     }
     post(WM_TRANSFER_STATUS, 0, "Initializing");
-    std::unique_ptr<TransferDialog> dialog =
-        dialogFactory ? dialogFactory(*this) : std::make_unique<NullTransferDialog>();
+    std::unique_ptr<TransferDialog> dialog;
+    if (dialogFactory)
+        dialog = dialogFactory(*this);
+    else if (ownerDialogFactory)
+        dialog = std::make_unique<RelayDialog>(*this);
+    else
+        dialog = std::make_unique<NullTransferDialog>();
     if (!dialog) {
         resultText = "Unable to create the transfer progress window";
         errorFlag = 1;

@@ -80,6 +80,11 @@ public:
     // By default the libcurl client and a dialog that shows nothing.
     std::function<std::unique_ptr<FtpClient>()> clientFactory;
     TransferDialogFactory dialogFactory;
+    // Or a dialog made and driven on the owner's thread (a window): the
+    // worker's calls travel with the notifications, in order. It is made when
+    // the worker starts and goes when the worker ends or with the job; none
+    // from the factory means the transfer shows nothing.
+    TransferDialogFactory ownerDialogFactory;
 
     // Starts the worker ("resume"); false when no thread could be created.
     bool Start();
@@ -93,17 +98,21 @@ protected:
 
 private:
     struct Failure;
+    class RelayDialog;
     struct Notification {
         int message;
         int parameter;
         std::string word;
+        int lower = 0, upper = 0; // dialog calls
         Notification* next = nullptr;
     };
+    enum DialogCall { DialogCreate, DialogCaption, DialogLine0, DialogLine1, DialogRange, DialogPosition, DialogDestroy };
 
     void run();
     void work(FtpClient& ftp, TransferDialog& dialog, Failure& failure);
     bool connectWithRetries(FtpClient& ftp, TransferDialog& dialog, Failure& failure);
-    void post(int message, int parameter, std::string word = {});
+    void post(int message, int parameter, std::string word = {}, int lower = 0, int upper = 0);
+    void applyDialogCall(const Notification& call);
     std::vector<Notification> takeNotifications();
     std::string doneText(const char* what) const;
 
@@ -114,6 +123,8 @@ private:
     std::atomic<Notification*> mailbox_{nullptr};
     int wakeFds_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
+    // The owner-thread dialog; touched on the owner's thread only.
+    std::unique_ptr<TransferDialog> ownerDialog_;
 };
 
 class CDownloadThread : public CTransferThread {
