@@ -8,6 +8,8 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include <chrono>
 
 namespace corvane::testing {
@@ -286,6 +288,52 @@ TEST_F(FtpTransferTest, NoProgressDialogStillEndsWithAnError)
     EXPECT_EQ(owner.doneMessage, WM_DOWNLOAD_DONE);
     EXPECT_EQ(owner.errorFlag, 1);
     EXPECT_FALSE(owner.result.empty());
+    StopAndDispose(j.release());
+}
+
+TEST_F(FtpTransferTest, OwnerThreadDialogGetsTheWorkersCallsInOrderAndGoesFirst)
+{
+    WriteAll(remote("EQUATION.CFG"), Pattern(1300));
+    auto j = job<CDownloadThread>("CONFIG/EQUATION.CFG", localPath("eq.tmp"));
+    j->dialogFactory = nullptr;
+    const std::thread::id ownerThread = std::this_thread::get_id();
+    bool offThread = false;
+    int made = 0;
+    bool dialogAlive = true;
+    auto record = dialog;
+    // Records like the worker-thread dialog, and where it was called from.
+    class OwnerDialog : public RecordingDialog {
+    public:
+        OwnerDialog(std::shared_ptr<DialogRecord> r, std::thread::id owner, bool& off, bool& alive)
+            : RecordingDialog(std::move(r)), owner_(owner), off_(off), alive_(alive)
+        {
+        }
+        ~OwnerDialog() override { alive_ = false; }
+        void setLine(int line, const std::string& text) override
+        {
+            off_ |= std::this_thread::get_id() != owner_;
+            RecordingDialog::setLine(line, text);
+        }
+
+    private:
+        std::thread::id owner_;
+        bool& off_;
+        bool& alive_;
+    };
+    j->ownerDialogFactory = [&](CTransferThread&) -> std::unique_ptr<TransferDialog> {
+        ++made;
+        return std::make_unique<OwnerDialog>(record, ownerThread, offThread, dialogAlive);
+    };
+    run(*j);
+    EXPECT_EQ(owner.errorFlag, 0);
+    EXPECT_EQ(made, 1);
+    EXPECT_FALSE(offThread);
+    EXPECT_FALSE(dialogAlive) << "the dialog outlived its worker's done notification";
+    const auto first = dialog->first();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.front(), "Connecting to 127.0.0.1 (Attempt 1 of 1)");
+    EXPECT_EQ(first.back(), "Closing connection to 127.0.0.1");
+    EXPECT_EQ(dialog->caption, "Receiving CONFIG/EQUATION.CFG");
     StopAndDispose(j.release());
 }
 
