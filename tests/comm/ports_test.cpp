@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 namespace corvane {
@@ -94,6 +95,18 @@ TEST_F(PortSerial, OpensARawLineAtTheRequestedSettings)
     EXPECT_EQ(t.c_oflag & OPOST, 0u);
     EXPECT_EQ(t.c_cc[VSTART], 0x11);
     EXPECT_EQ(t.c_cc[VSTOP], 0x13);
+}
+
+TEST_F(PortSerial, LineIsOursAloneWhileOpen)
+{
+    int exclusive = -1;
+    {
+        SerialPort port(kCom, LineSettings{}, pty.path);
+        ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 1);
+    }
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "released with the last port";
 }
 
 TEST_F(PortSerial, WritesBytesUnchanged)

@@ -104,6 +104,9 @@ SerialPort::SerialPort(int comNumber, const LineSettings& line, const std::strin
             return;
         }
         ::tcflush(fd, TCIOFLUSH);
+        // No other program may open the line while it is ours: its bytes
+        // would mix with the exchanges (root is not kept out).
+        ::ioctl(fd, TIOCEXCL);
         slot.fd = fd;
     }
     ++slot.uses;
@@ -121,8 +124,10 @@ SerialPort::~SerialPort()
         return;
     HandleSlot& slot = HandleTable()[static_cast<std::size_t>(comNumber_)];
     if (--slot.uses <= 0) {
-        if (slot.fd >= 0)
+        if (slot.fd >= 0) {
+            ::ioctl(slot.fd, TIOCNXCL);
             ::close(slot.fd);
+        }
         slot = HandleSlot{};
     }
 }
