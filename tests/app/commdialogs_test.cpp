@@ -5,6 +5,7 @@
 #include "device/passworddialog.h"
 #include "device/portsettingsdialog.h"
 #include "device/progresswnd.h"
+#include "transfer/progressdlg.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -327,6 +328,18 @@ TEST(Screenshots, ProgressWnd)
     progress.setPosition(150);
     SaveScreenshot(progress, "progresswnd");
     progress.close();
+}
+
+TEST(Screenshots, TransferDialog)
+{
+    CDownloadThread job;
+    CProgressDlg dialog(job);
+    dialog.setCaption(QStringLiteral("Receiving CONFIG/EQUATION.CFG"));
+    dialog.setLine(0, QStringLiteral("EQUATION.CFG (24576 of 65535  bytes transferred)"));
+    dialog.setLine(1, QStringLiteral("to: /tmp/corvane-Xa81kq"));
+    dialog.setPosition(37);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("37% Receiving CONFIG/EQUATION.CFG"));
+    SaveScreenshot(dialog, "transferdialog");
 }
 
 TEST(Screenshots, PasswordDialog)
