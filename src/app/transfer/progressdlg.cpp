@@ -1,6 +1,5 @@
 #include "transfer/progressdlg.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
