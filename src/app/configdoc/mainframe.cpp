@@ -408,15 +408,7 @@ bool CMainFrame::save()
 {
     if (doc_->pathName().empty())
         return saveAs();
-    FileResult result = SaveDataFile(*doc_, doc_->pathName());
-    if (!result.ok()) {
-        interaction_->showMessage(result.message, "Corvane", MessageIcon::Warning);
-        return false;
-    }
-    app_.recentFiles().add(doc_->pathName());
-    updateTitle();
-    updateStatus();
-    return true;
+    return saveTo(doc_->pathName());
 }
 
 bool CMainFrame::saveAs()
@@ -436,7 +428,12 @@ bool CMainFrame::saveAs()
     std::string chosen = *path;
     if (QFileInfo(QString::fromStdString(chosen)).suffix().isEmpty())
         chosen += ".mlb";
-    FileResult result = SaveDataFile(*doc_, chosen);
+    return saveTo(chosen);
+}
+
+bool CMainFrame::saveTo(const std::string& path)
+{
+    FileResult result = SaveDataFile(*doc_, path);
     if (!result.ok()) {
         interaction_->showMessage(result.message, "Corvane", MessageIcon::Warning);
         return false;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -81,6 +82,8 @@ private:
     void buildStatusBar();
     void rebuildRecentFiles();
     void runCommand(DocumentCommand command);
+    // Writes the document to `path`; the reason is shown when it failed.
+    bool saveTo(const std::string& path);
     QAction* addAction(QMenu* menu, const QString& text, const QKeySequence& shortcut = {});
 
     CCorvaneApp& app_;

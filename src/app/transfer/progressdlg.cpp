@@ -15,7 +15,6 @@ namespace corvane::app {
 CProgressDlg::CProgressDlg(CTransferThread& job, QWidget* parent) : QDialog(parent), job_(job)
 {
     setObjectName(QStringLiteral("transferProgress"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setMinimumWidth(390);
 

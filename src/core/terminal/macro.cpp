@@ -1,5 +1,6 @@
 #include "terminal/macro.h"
 
+#include "terminal/keywords.h"
 #include "terminal/pathcase.h"
 
 #include <array>
@@ -24,19 +25,6 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool StartsWithNoCase(std::string_view line, std::string_view keyword)
-{
-    return line.size() >= keyword.size() && strncasecmp(line.data(), keyword.data(), keyword.size()) == 0;
-}
-
-std::string Trim(std::string_view s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = s.find_last_not_of(' ');
-    return std::string(s.substr(first, last - first + 1));
-}
 
 } // namespace
 
@@ -143,20 +131,20 @@ int CMacro::Goto(const std::string& line)
 
 int CMacro::Directive(const std::string& line, const MacroDirectiveHost& host)
 {
-    if (StartsWithNoCase(line, "GOTO"))
+    if (StartsWithKeyword(line, "GOTO"))
         return Goto(line);
-    if (StartsWithNoCase(line, "LOG")) {
-        const bool ok = host.toggleLog ? host.toggleLog(Trim(std::string_view(line).substr(3))) : false;
+    if (StartsWithKeyword(line, "LOG")) {
+        const bool ok = host.toggleLog ? host.toggleLog(TrimBlanks(std::string_view(line).substr(3))) : false;
         return ok ? 1 : -1;
     }
-    if (StartsWithNoCase(line, "SHELL")) {
+    if (StartsWithKeyword(line, "SHELL")) {
         if (host.logLine)
             host.logLine(line + "\r\n");
         if (host.runShell)
             host.runShell(line.size() > 6 ? line.substr(6) : std::string());
         return 1;
     }
-    if (StartsWithNoCase(line, "IF") || StartsWithNoCase(line, "LET") || StartsWithNoCase(line, "ENDIF"))
+    if (StartsWithKeyword(line, "IF") || StartsWithKeyword(line, "LET") || StartsWithKeyword(line, "ENDIF"))
         return 1;
     return 0;
 }

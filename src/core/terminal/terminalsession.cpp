@@ -8,6 +8,7 @@
 #include "common/progress.h"
 #include "configdoc/corvanedoc.h"
 #include "terminal/commandmenu.h"
+#include "terminal/keywords.h"
 #include "terminal/terminallog.h"
 #include "terminal/waitflags.h"
 
@@ -37,25 +38,6 @@ SharedTerminalState& Shared()
 {
     static SharedTerminalState state;
     return state;
-}
-
-bool Is(std::string_view line, std::string_view keyword)
-{
-    return line.size() == keyword.size() && strncasecmp(line.data(), keyword.data(), keyword.size()) == 0;
-}
-
-bool StartsWith(std::string_view line, std::string_view keyword)
-{
-    return line.size() >= keyword.size() && strncasecmp(line.data(), keyword.data(), keyword.size()) == 0;
-}
-
-std::string Trim(std::string_view s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = s.find_last_not_of(' ');
-    return std::string(s.substr(first, last - first + 1));
 }
 
 std::string Upper(std::string s)
@@ -183,29 +165,29 @@ void TerminalSession::ExecuteLine(const std::string& line)
 {
     commandLine_ = line;
     responseText_.clear();
-    if (StartsWith(line, "PLAY")) {
+    if (StartsWithKeyword(line, "PLAY")) {
         Play(line);
-    } else if (Is(line, "CLS")) {
+    } else if (IsKeyword(line, "CLS")) {
         outputText_.clear();
         host_.outputChanged();
-    } else if (StartsWith(line, "ECHO")) {
-        commandLine_ = Trim(std::string_view(line).substr(4));
+    } else if (StartsWithKeyword(line, "ECHO")) {
+        commandLine_ = TrimBlanks(std::string_view(line).substr(4));
         AppendOutput(LineFormat::Keyword);
-    } else if (StartsWith(line, "PROMPT")) {
-        commandLine_ = Trim(std::string_view(line).substr(6));
+    } else if (StartsWithKeyword(line, "PROMPT")) {
+        commandLine_ = TrimBlanks(std::string_view(line).substr(6));
         AppendOutput(LineFormat::Keyword);
         interaction_.showMessage(commandLine_, "Terminal Emulator", MessageIcon::Information);
-    } else if (StartsWith(line, "ADDRESS")) {
+    } else if (StartsWithKeyword(line, "ADDRESS")) {
         terminalAddress_ = std::atoi(line.c_str() + 7);
         responseText_ = CFormat("Switched to address %d ", terminalAddress_);
         AppendOutput(LineFormat::Keyword);
-    } else if (StartsWith(line, "DELAY")) {
+    } else if (StartsWithKeyword(line, "DELAY")) {
         Delay(line);
-    } else if (StartsWith(line, "WAITFOR")) {
+    } else if (StartsWithKeyword(line, "WAITFOR")) {
         WaitFor(line);
-    } else if (StartsWith(line, "LOG")) {
+    } else if (StartsWithKeyword(line, "LOG")) {
         LogKeyword(line);
-    } else if (Is(line, "EXIT")) {
+    } else if (IsKeyword(line, "EXIT")) {
         closing_ = true;
         host_.closeWindow();
         return;
@@ -296,7 +278,7 @@ void TerminalSession::LogKeyword(const std::string& line)
         host_.statusMessage("Ready");
         return;
     }
-    const std::string name = Trim(std::string_view(line).substr(3));
+    const std::string name = TrimBlanks(std::string_view(line).substr(3));
     if (name.empty() || !log.open(name)) {
         interaction_.showMessage("Error: Must specify log file name", "Terminal Emulator", MessageIcon::Warning);
         return;
@@ -336,7 +318,7 @@ MacroDirectiveHost TerminalSession::directiveHost()
 
 void TerminalSession::Play(const std::string& line)
 {
-    std::string name = Trim(std::string_view(line).substr(4));
+    std::string name = TrimBlanks(std::string_view(line).substr(4));
     if (name.empty()) {
         FileDialogRequest request;
         request.title = "Open";
@@ -443,7 +425,7 @@ void TerminalSession::WaitFor(const std::string& line)
     if (!ensureProgress("Waiting for status change"))
         return;
     Progress& progress = *Shared().progress;
-    const std::string message = Trim(std::string_view(argument).substr(2));
+    const std::string message = TrimBlanks(std::string_view(argument).substr(2));
     if (!message.empty()) {
         host_.beep();
         progress.setText(message);
