@@ -1,7 +1,7 @@
 // The value editors, driven from the parameter list as a person would:
 // double click or Enter, fill the dialog, OK.
 
-#include "configdoc/configsplitter.h"
+#include "splitterfixture.h"
 #include "configdoc/editprogramcode.h"
 #include "configdoc/parameditdialogs.h"
 
@@ -70,26 +70,11 @@ void Press(QDialog& dialog, QDialogButtonBox::StandardButton which)
     dialog.findChild<QDialogButtonBox*>()->button(which)->click();
 }
 
-class Editors : public ::testing::Test {
+class Editors : public SplitterFixture {
 protected:
-    QTemporaryDir dir;
-    Settings settings{dir.filePath(QStringLiteral("corvane.ini")).toStdString()};
-    FakeInteraction ui;
-    ControllerLink link{settings, ui};
-    CCorvaneDoc doc;
-    std::unique_ptr<CConfigSplitter> splitter;
     bool editorShown = false;
     QObject waits; // owns the editor waits of one test
 
-    void SetUp() override
-    {
-        splitter = std::make_unique<CConfigSplitter>(doc, link, settings, ui);
-        splitter->resize(760, 480);
-        splitter->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(splitter.get()));
-    }
-
-    CParamListView& list() { return *splitter->list(); }
     DBParam& code(int directory, int number) { return *doc.chain().find(directory, number); }
 
     int rowOf(int number)

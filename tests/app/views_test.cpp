@@ -1,7 +1,7 @@
 // The configuration window's splitter: the directory tree, the parameter list
 // and how they follow each other.
 
-#include "configdoc/configsplitter.h"
+#include "splitterfixture.h"
 
 #include "common/settings.h"
 #include "configdoc/corvanedoc.h"
@@ -26,24 +26,8 @@ namespace {
 
 using corvane::testing::FakeInteraction;
 
-class ConfigViews : public ::testing::Test {
+class ConfigViews : public SplitterFixture {
 protected:
-    QTemporaryDir dir;
-    Settings settings{dir.filePath(QStringLiteral("corvane.ini")).toStdString()};
-    FakeInteraction ui;
-    ControllerLink link{settings, ui};
-    CCorvaneDoc doc;
-    std::unique_ptr<CConfigSplitter> splitter;
-
-    void SetUp() override
-    {
-        splitter = std::make_unique<CConfigSplitter>(doc, link, settings, ui);
-        splitter->resize(760, 480);
-        splitter->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(splitter.get()));
-    }
-
-    CParamListView& list() { return *splitter->list(); }
     CDirectoryTreeView& tree() { return *splitter->tree(); }
 
     void choose(int directory) { tree().selectDirectory(directory); }
