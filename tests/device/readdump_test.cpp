@@ -109,6 +109,21 @@ protected:
             ASSERT_TRUE(doc.setValue(p, "1", level));
     }
 
+    // A simulator that stays silent on every n-th request, a document that
+    // contacts it afresh on Pulse Outputs, and `answer` ready for the error box.
+    void startSilentEvery(const char* n, Answer answer)
+    {
+        startTcp({"--silent-every", n});
+        doc.protocol.reset();
+        doc.connectionState = NotContacted;
+        doc.setCurrentDirectory(kPulseOutputs);
+        ui.messages.clear();
+        ui.buttons.clear();
+        ui.answers = {answer};
+        progress = FakeProgress();
+        refreshedAt.clear();
+    }
+
     void expectStoppedWithoutFinish()
     {
         EXPECT_TRUE(progress.closed);
@@ -263,17 +278,9 @@ TEST_F(ReadDumpRead, TimeoutOnAValueAsksAbortRetryIgnore)
     for (const PortFailureCase& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.answer));
         // Request 11 is "PV CF 105": contact (2), then two per code.
-        startTcp({"--silent-every", "11"});
-        doc.protocol.reset();
-        doc.connectionState = NotContacted;
+        startSilentEvery("11", c.answer);
         doc.setModified(false);
-        doc.setCurrentDirectory(kPulseOutputs);
         ASSERT_TRUE(doc.setValue(code(kPulseOutputs, 105), "2", 0));
-        ui.messages.clear();
-        ui.buttons.clear();
-        ui.answers = {c.answer};
-        progress = FakeProgress();
-        refreshedAt.clear();
 
         ReadSelectedFolder(doc, link, progress);
         auto requests = sim.requests();
@@ -301,17 +308,9 @@ TEST_F(ReadDumpRead, SecurityLevelFailures)
     };
     for (const PortFailureCase& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.answer));
-        startTcp({"--silent-every", "12"});
-        doc.protocol.reset();
-        doc.connectionState = NotContacted;
+        startSilentEvery("12", c.answer);
         doc.setModified(false);
-        doc.setCurrentDirectory(kPulseOutputs);
         ASSERT_TRUE(doc.setValue(code(kPulseOutputs, 105), "2", 3));
-        ui.messages.clear();
-        ui.buttons.clear();
-        ui.answers = {c.answer};
-        progress = FakeProgress();
-        refreshedAt.clear();
 
         ReadSelectedFolder(doc, link, progress);
         auto requests = sim.requests();
@@ -563,15 +562,7 @@ TEST_F(ReadDumpDump, TimeoutOnAWriteAsksAbortRetryIgnore)
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.answer));
         // Request 11 is the write of CF 105: contact (2), then two per code.
-        startTcp({"--silent-every", "11"});
-        doc.protocol.reset();
-        doc.connectionState = NotContacted;
-        doc.setCurrentDirectory(kPulseOutputs);
-        ui.messages.clear();
-        ui.buttons.clear();
-        ui.answers = {c.answer};
-        progress = FakeProgress();
-        refreshedAt.clear();
+        startSilentEvery("11", c.answer);
 
         c.run(doc, link, progress);
         auto requests = sim.requests();
