@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include "support/cliprocess.h"
+#include "support/docvalues.h"
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -108,24 +109,6 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files); }
-
-    static void expectSameValues(const CCorvaneDoc& expected, const CCorvaneDoc& actual,
-                                 bool (*compared)(const DBParam&))
-    {
-        auto e = expected.chain().all();
-        auto a = actual.chain().all();
-        ASSERT_EQ(a.size(), e.size());
-        int checked = 0;
-        for (std::size_t i = 0; i < e.size(); ++i) {
-            if (!compared(e[i]))
-                continue;
-            ++checked;
-            SCOPED_TRACE(e[i].entry().description);
-            EXPECT_EQ(actual.valueText(a[i]), expected.valueText(e[i]));
-            EXPECT_EQ(actual.securityLevel(a[i]), expected.securityLevel(e[i]));
-        }
-        EXPECT_GT(checked, 250);
-    }
 };
 
 TEST_F(CliLink, HelpOfEveryLinkCommand)
@@ -189,7 +172,7 @@ TEST_F(CliLink, ReadStoresTheControllersValuesAndLogsOffAfterTheSave)
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.err, "Transfer Complete!\n");
     auto local = load(file);
-    expectSameValues(controller, *local, Compared);
+    testing::ExpectSameValues(controller, *local, Compared);
     EXPECT_EQ(local->commPort, 1); // the --tcp override is not saved
     EXPECT_EQ(local->controllerAddress, 1u);
     const auto requests = sim.requests();
@@ -221,7 +204,7 @@ TEST_F(CliLink, DumpSendsTheValuesAndLogsOffOnce)
     EXPECT_EQ(sim.requests().back(), "LO");
     EXPECT_EQ(bytes(file), before);
     ASSERT_EQ(sim.stop(), 0);
-    expectSameValues(doc, *load(path("controller.mlb")),
+    testing::ExpectSameValues(doc, *load(path("controller.mlb")),
                      [](const DBParam& p) { return Compared(p) && !p.isReadOnly(); });
 }
 
@@ -270,7 +253,7 @@ TEST_F(CliLink, OnErrorAnswersTheQuestionOfAMissingReply)
         EXPECT_TRUE(Has(r.err, "Timeout waiting for response\n")) << r.err;
         EXPECT_EQ(bytes(file) != before, c.saved);
         if (c.sameValues)
-            expectSameValues(controller, *load(file), Compared);
+            testing::ExpectSameValues(controller, *load(file), Compared);
         if (std::string(c.policy) == "retry" && c.exit == 1) {
             const auto lines = Lines(r.err);
             EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

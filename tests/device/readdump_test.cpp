@@ -5,6 +5,7 @@
 #include "common/cformat.h"
 #include "configdoc/datafile.h"
 #include "device/devicefixture.h"
+#include "support/docvalues.h"
 #include "dictionary/directories.h"
 
 #include <gmock/gmock.h>
@@ -72,24 +73,6 @@ void Fill(CCorvaneDoc& d)
 
 // Date and time follow the simulator's clock.
 bool IsClock(const DBParam& p) { return p.directory() == 5 && (p.CommandCode() == 101 || p.CommandCode() == 102); }
-
-void ExpectSameValues(const CCorvaneDoc& expected, const CCorvaneDoc& actual,
-                      const std::function<bool(const DBParam&)>& compared)
-{
-    auto a = actual.chain().all();
-    auto e = expected.chain().all();
-    ASSERT_EQ(a.size(), e.size());
-    int checked = 0;
-    for (std::size_t i = 0; i < e.size(); ++i) {
-        if (!compared(e[i]))
-            continue;
-        ++checked;
-        SCOPED_TRACE(std::string(DirectoryName(e[i].directory())) + " " + e[i].entry().description);
-        EXPECT_EQ(actual.valueText(a[i]), expected.valueText(e[i]));
-        EXPECT_EQ(actual.securityLevel(a[i]), expected.securityLevel(e[i]));
-    }
-    EXPECT_GT(checked, 250);
-}
 
 class ReadDumpTest : public SimLinkTest {
 protected:
